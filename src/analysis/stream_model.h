@@ -1,0 +1,43 @@
+// The stream information of the files on a page, as the probe stored it.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace clipwright {
+
+struct StreamEntry {
+  std::string text;  // the stream line as FFmpeg prints it, from "Stream #0:" to the end of the line
+  int selected = 1;  // 1: used by the page's job; every stream of a new file starts at 1
+};
+
+// One input file of a list page. Its path is held only as the text of its file-list row.
+struct FileEntry {
+  std::vector<StreamEntry> streams;  // in FFmpeg's order, at most STREAM_CAPACITY
+  double duration = 0;               // seconds; kept on the convert page only
+};
+
+// The files of a list page; entry n belongs to row n of the page's file list.
+struct FileList {
+  std::vector<FileEntry> files;
+  bool keeps_durations = false;  // the convert page
+};
+
+// The split page's frame and keyframe data.
+struct SplitPageState {
+  int video_kind = 0;  // 0 no video (frame mode), 1 video with the "isomiso2" brand, 2 other video
+  std::uint32_t last_frame_index = 0;
+  std::vector<double> frame_times;
+  std::uint32_t keyframe_count = 0;
+  std::vector<std::uint32_t> keyframe_frames;  // keyframe_count entries and the end marker
+  std::vector<std::vector<std::uint8_t>> thumbnails;  // pixel rows per keyframe; empty where none
+  int thumb_width = 0;
+  int thumb_height = 0;
+  std::uint32_t start_frame = 0;
+  std::uint32_t end_frame = 0;
+  std::uint32_t start_key = 0;
+  std::uint32_t end_key = 0;
+};
+
+}  // namespace clipwright

@@ -1,0 +1,25 @@
+// Paths split the way the Windows runtime splits them.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace clipwright::platform {
+
+struct PathParts {
+  std::string drive;      // "C:" or empty
+  std::string directory;  // with its trailing separator, or empty
+  std::string name;       // base name without extension
+  std::string extension;  // with its leading dot, or empty
+};
+
+// Same results as _wsplitpath, for both separators, on every build.
+PathParts SplitPath(std::string_view path);
+
+// Drive and directory of the running executable, ending in a separator.
+std::string ProgramFolder();
+
+// The separator of this system ("\\" on Windows, "/" on POSIX), for paths the program makes.
+char PathSeparator();
+
+}  // namespace clipwright::platform

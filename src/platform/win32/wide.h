@@ -1,0 +1,29 @@
+// UTF-8 <-> UTF-16 at the Windows API boundary. Only src/platform/win32 and src/ui include this.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+
+namespace clipwright::platform {
+
+inline std::wstring Widen(std::string_view utf8) {
+  if (utf8.empty()) return {};
+  int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+  std::wstring wide(static_cast<size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+inline std::string Narrow(std::wstring_view wide) {
+  if (wide.empty()) return {};
+  int length = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
+                                   nullptr, nullptr);
+  std::string utf8(static_cast<size_t>(length), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), length, nullptr,
+                      nullptr);
+  return utf8;
+}
+
+}  // namespace clipwright::platform

@@ -1,0 +1,19 @@
+// The one entry point through which the program runs an outside tool: run it, then read the
+// complete output by scan mode into an AnalysisResult.
+#pragma once
+
+#include <atomic>
+#include <string_view>
+
+#include "common/dialog.h"
+#include "tools/analysis_result.h"
+
+namespace clipwright {
+
+// Returns a RunVerdict: 0 failure, 1 success, 2 aborted (the abort flag was set when the run
+// ended). `gain` is written by mode 4 only and may be null otherwise; `duration` feeds the
+// mode-1 prediction (0 = none).
+int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+               int mode, int* gain, double duration);
+
+}  // namespace clipwright

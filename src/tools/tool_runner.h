@@ -1,0 +1,21 @@
+// Runs one outside tool as a hidden child process, captures its merged output, shows live
+// progress in the progress dialog and carries out an abort.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <string_view>
+
+#include "common/dialog.h"
+
+namespace clipwright {
+
+// 0: the tool could not be started (nothing captured). 1: the run is over (the tool exited, its
+// output ended, or an abort was carried out); `capture` holds what was read.
+int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+            int mode, double duration);
+
+// Shows tool output bytes in the progress line (control 9502), decoded as tool output.
+void ShowOutputSpan(Dialog& progress, std::string_view bytes);
+
+}  // namespace clipwright

@@ -1,0 +1,2 @@
+// The Windows user interface: main window, pages, progress dialog.
+#pragma once
