@@ -1,14 +1,164 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <stdio.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
 #include <cstdio>
 
 #include "platform/files.h"
 
 namespace clipwright::platform {
+namespace {
+
+// Writes all of `bytes`, retrying short writes.
+bool WriteAll(int fd, std::string_view bytes) {
+  while (!bytes.empty()) {
+    const ssize_t written = ::write(fd, bytes.data(), bytes.size());
+    if (written < 0) {
+      if (errno == EINTR) continue;
+      return false;
+    }
+    bytes.remove_prefix(static_cast<std::size_t>(written));
+  }
+  return true;
+}
+
+bool WriteWithFlags(const std::string& path, std::string_view bytes, int flags) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
+  if (fd < 0) return false;
+  const bool written = WriteAll(fd, bytes);
+  return ::close(fd) == 0 && written;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) {
+  struct stat info{};
+  return ::stat(path.c_str(), &info) == 0;
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat info{};
+  return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
 
 bool CanOpenForReading(const std::string& path) {
   std::FILE* file = std::fopen(path.c_str(), "rb");
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(info.st_size);
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
+  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  if (source < 0) return false;
+  struct stat info{};
+  if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(source);
+    return false;
+  }
+  // O_EXCL: an existing target is never replaced. The mode (read-only included) travels along.
+  const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
+  if (target < 0) {
+    ::close(source);
+    return false;
+  }
+  bool ok = true;
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(source, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    if (!WriteAll(target, std::string_view(buffer, static_cast<std::size_t>(got)))) {
+      ok = false;
+      break;
+    }
+  }
+  ::close(source);
+  if (::close(target) != 0) ok = false;
+  if (!ok) ::unlink(to.c_str());
+  return ok;
+}
+
+bool ClearReadOnly(const std::string& path) {
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return ::chmod(path.c_str(), (info.st_mode & 07777) | S_IWUSR) == 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  struct stat info{};
+  if (::stat(path.c_str(), &info) != 0) return false;
+  return ::chmod(path.c_str(), info.st_mode & 07777 & ~(S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
+bool DeleteFileForced(const std::string& path) {
+  if (IsDirectory(path)) return false;
+  ClearReadOnly(path);
+  return ::unlink(path.c_str()) == 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
+  if (errno != EINVAL && errno != ENOSYS) return false;
+  // A file system without RENAME_NOREPLACE: test, then rename (a narrow race, as on Windows).
+  if (PathExists(to)) return false;
+  return ::rename(from.c_str(), to.c_str()) == 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bytes->clear();
+  char buffer[65536];
+  bool ok = true;
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) {
+      ok = got == 0;
+      break;
+    }
+    bytes->append(buffer, static_cast<std::size_t>(got));
+  }
+  ::close(fd);
+  return ok;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) { return WriteWithFlags(path, bytes, O_TRUNC); }
+
+bool AppendToFile(const std::string& path, std::string_view bytes) { return WriteWithFlags(path, bytes, O_APPEND); }
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  DIR* dir = ::opendir(folder.empty() ? "." : folder.c_str());
+  if (dir == nullptr) return entries;
+  std::string prefix = folder;
+  if (!prefix.empty() && prefix.back() != '/') prefix += '/';
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name == "." || name == "..") continue;
+    struct stat info{};
+    FolderEntry item{name, false, 0};
+    if (::stat((prefix + name).c_str(), &info) == 0) {
+      item.is_directory = S_ISDIR(info.st_mode);
+      item.size = item.is_directory ? 0 : static_cast<std::uint64_t>(info.st_size);
+    }
+    entries.push_back(std::move(item));
+  }
+  ::closedir(dir);
+  return entries;
 }
 
 }  // namespace clipwright::platform

@@ -1,15 +1,128 @@
+#include <windows.h>
+
 #include <cstdio>
 
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 
 namespace clipwright::platform {
+namespace {
+
+bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD disposition, bool append) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
+                            nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bool ok = true;
+  while (!bytes.empty()) {
+    const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
+    DWORD written = 0;
+    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
+      ok = false;
+      break;
+    }
+    bytes.remove_prefix(written);
+  }
+  if (!CloseHandle(file)) ok = false;
+  return ok;
+}
+
+}  // namespace
+
+bool PathExists(const std::string& path) { return GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+bool IsDirectory(const std::string& path) {
+  const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
 
 bool CanOpenForReading(const std::string& path) {
   std::FILE* file = _wfopen(Widen(path).c_str(), L"rb");
   if (file == nullptr) return false;
   std::fclose(file);
   return true;
+}
+
+std::optional<std::uint64_t> FileSize(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
+  return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE) != 0;
+}
+
+bool ClearReadOnly(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return SetFileAttributesW(wide.c_str(), attributes & ~static_cast<DWORD>(FILE_ATTRIBUTE_READONLY)) != 0;
+}
+
+bool SetReadOnly(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES) return false;
+  return SetFileAttributesW(wide.c_str(), attributes | FILE_ATTRIBUTE_READONLY) != 0;
+}
+
+bool DeleteFileForced(const std::string& path) {
+  ClearReadOnly(path);
+  return DeleteFileW(Widen(path).c_str()) != 0;
+}
+
+bool RenameFile(const std::string& from, const std::string& to) {
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
+}
+
+bool ReadWholeFile(const std::string& path, std::string* bytes) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->clear();
+  bool ok = true;
+  char buffer[65536];
+  for (;;) {
+    DWORD got = 0;
+    if (!ReadFile(file, buffer, sizeof buffer, &got, nullptr)) {
+      ok = false;
+      break;
+    }
+    if (got == 0) break;
+    bytes->append(buffer, got);
+  }
+  CloseHandle(file);
+  return ok;
+}
+
+bool WriteWholeFile(const std::string& path, std::string_view bytes) {
+  return WriteWithDisposition(path, bytes, CREATE_ALWAYS, false);
+}
+
+bool AppendToFile(const std::string& path, std::string_view bytes) {
+  return WriteWithDisposition(path, bytes, OPEN_ALWAYS, true);
+}
+
+std::vector<FolderEntry> ListFolder(const std::string& folder) {
+  std::vector<FolderEntry> entries;
+  std::string pattern = folder;
+  if (!pattern.empty() && pattern.back() != '\\' && pattern.back() != '/') pattern += '\\';
+  pattern += "*.*";
+  WIN32_FIND_DATAW data{};
+  HANDLE find = FindFirstFileW(Widen(pattern).c_str(), &data);
+  if (find == INVALID_HANDLE_VALUE) return entries;
+  do {
+    const std::string name = Narrow(data.cFileName);
+    if (name == "." || name == "..") continue;
+    FolderEntry entry;
+    entry.name = name;
+    entry.is_directory = (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+    entry.size = (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    entries.push_back(std::move(entry));
+  } while (FindNextFileW(find, &data));
+  FindClose(find);
+  return entries;
 }
 
 }  // namespace clipwright::platform

@@ -1,0 +1,21 @@
+#include <unistd.h>
+
+#include <climits>
+#include <string>
+
+#include "platform/paths.h"
+
+namespace clipwright::platform {
+
+std::string ProgramFolder() {
+  std::string path(PATH_MAX, '\0');
+  const ssize_t length = readlink("/proc/self/exe", path.data(), path.size());
+  if (length <= 0) return "./";
+  path.resize(static_cast<std::size_t>(length));
+  const PathParts parts = SplitPath(path);
+  return parts.drive + parts.directory;
+}
+
+char PathSeparator() { return '/'; }
+
+}  // namespace clipwright::platform

@@ -1,0 +1,46 @@
+#include "support/temp_dir.h"
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <system_error>
+
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace clipwright::testing {
+
+std::filesystem::path FsPath(std::string_view utf8) {
+  return std::filesystem::path(std::u8string(utf8.begin(), utf8.end()));
+}
+
+std::string Utf8Path(const std::filesystem::path& path) {
+  const std::u8string text = path.u8string();
+  return std::string(text.begin(), text.end());
+}
+
+TempDir::TempDir() {
+  static std::atomic<int> counter{0};
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
+                                       ("clipwright-" + std::to_string(stamp) + "-" + std::to_string(counter++));
+  std::filesystem::create_directories(folder);
+  path_ = Utf8Path(folder) + platform::PathSeparator();
+}
+
+TempDir::~TempDir() {
+  std::error_code ignored;
+  // Read-only files inside must not keep the folder alive on Windows.
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(FsPath(path_), ignored)) {
+    platform::ClearReadOnly(Utf8Path(entry.path()));
+  }
+  std::filesystem::remove_all(FsPath(path_), ignored);
+}
+
+std::string TempDir::Write(std::string_view name, std::string_view bytes) const {
+  const std::string file = File(name);
+  platform::WriteWholeFile(file, bytes);
+  return file;
+}
+
+}  // namespace clipwright::testing
