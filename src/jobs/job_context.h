@@ -1,0 +1,33 @@
+// The record of one FFmpeg run of a page: filled by the page's run button, shared by the
+// progress dialog and the worker, freed by the page after the dialog has ended.
+#pragma once
+
+#include <atomic>
+#include <string>
+#include <vector>
+
+#include "analysis/stream_model.h"
+
+namespace clipwright {
+
+enum JobOperation : int {
+  OP_SPLIT = 1,
+  OP_CONCATENATE = 2,
+  OP_MULTIPLEX = 3,
+  OP_SEPARATE = 4,
+  OP_CONVERT = 5,
+  OP_SPLIT_AT_KEYFRAMES = 7,
+};
+
+struct JobContext {
+  std::atomic<int> abort{0};  // 1 once the user pressed 中断
+  int operation = 0;          // a JobOperation
+  std::string container;      // the page's output container, read while the command is built
+  double start_time = 0;      // the split range in seconds (split only)
+  double end_time = 0;
+  FileList* files = nullptr;  // the list page's files (concatenate, separate, convert)
+  SplitPageState* split = nullptr;  // the split page's frame data (split at every keyframe)
+  std::vector<std::string> temp_slots;  // paths of temp copies, by slot
+};
+
+}  // namespace clipwright

@@ -1,0 +1,41 @@
+// The user's settings in status.ini beside the executable: loaded into the page controls once at
+// start-up, saved from them once at shutdown.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "common/dialog.h"
+#include "platform/profile.h"
+
+namespace clipwright {
+
+struct SettingsFiles {
+  std::string settings;     // status.ini
+  std::string concat_list;  // input.txt, deleted at start-up
+  std::string error_list;   // error.txt, deleted at start-up
+};
+
+// The three files beside the executable.
+SettingsFiles SettingsPaths();
+// The same names in another folder (ending in a separator); for tests.
+SettingsFiles SettingsPathsIn(const std::string& folder);
+
+// The platform's WINDOWPLACEMENT record, its length field set to 44.
+using WindowPlacementBytes = std::array<std::uint8_t, 44>;
+
+// Loads every key into the controls of the four pages, then deletes input.txt and error.txt.
+// Returns true when a window placement was stored (it is then in *placement); centring the window
+// otherwise is the caller's.
+bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
+                  WindowPlacementBytes* placement);
+void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
+                  const WindowPlacementBytes& placement);
+
+void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_default, const platform::Profile& file);
+void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file);
+void SaveCheckCombo(Dialog& page, int box, std::string_view section, platform::Profile& file);
+
+}  // namespace clipwright
