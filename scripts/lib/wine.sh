@@ -28,7 +28,7 @@ import_registry() {
 
 # The Windows path of a file under Wine's Z: drive.
 windows_path() {
-  printf 'Z:%s' "$(realpath "$1")" | tr / '\\'
+  printf 'Z:%s' "$(realpath -s "$1")" | tr / '\\'
 }
 
 # A status.ini beside the program whose FFmpeg path is the cached Windows ffmpeg.exe, unless one
