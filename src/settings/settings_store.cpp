@@ -1,0 +1,161 @@
+#include "settings/settings_store.h"
+
+#include <cstring>
+#include <string>
+
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+
+namespace clipwright {
+namespace {
+
+constexpr std::string_view kSection = "setting";
+constexpr std::string_view kPlacementKey = "WindowPlacement";
+constexpr std::string_view kTargetKey = "Target dB";
+constexpr std::string_view kTargetDefault = "100.0";
+
+struct PathKey {
+  int id;
+  std::string_view key;
+};
+constexpr PathKey kPathKeys[] = {
+    {IDC_FFMPEG_PATH, "FFmpeg Path"},
+    {IDC_ALT_FFMPEG_PATH, "AltFFmpeg Path"},
+    {IDC_AACGAIN_PATH, "AACGain Path"},
+};
+
+// The settings page's boxes in the order they are stored. A box with a list (its id + 1) is
+// stored as a pair, and the list then has a default entry.
+struct StoredBox {
+  int id;
+  bool paired;
+  int combo_default;
+};
+constexpr StoredBox kSettingsBoxes[] = {
+    {IDC_OPT_Y, false, 0},
+    {IDC_OPT_N, false, 0},
+    {IDC_OPT_THREADS, true, 0},
+    {IDC_OPT_STRICT, true, 2},  // "normal"
+    {IDC_OPT_DEADLINE, true, 0},
+    {IDC_OPT_CPU_USED, true, 8},  // "0"
+    {IDC_OPT_ROW_MT, false, 0},
+    {IDC_OPT_LOOK_AHEAD, false, 0},
+    {IDC_OPT_LOOK_AHEAD_DEPTH, true, 0},
+    {IDC_OPT_BV0, false, 0},
+    {IDC_OPT_TRANSPOSE, true, 0},
+    {IDC_OPT_FASTSTART, false, 0},
+    {IDC_OPT_LOOP_GLOBAL_HEADER, false, 0},
+    {IDC_OPT_ANNEXB, false, 0},
+    {IDC_OPT_SEGMENT_MPEGTS, false, 0},
+    {IDC_OPT_MAP_CHAPTERS, true, 0},
+    {IDC_OPT_MAP_METADATA, true, 0},
+    {IDC_OPT_BITEXACT, false, 0},
+    {IDC_OPT_STRIP_ID3, false, 0},
+    {IDC_COMMAND_LOG, false, 0},
+    {IDC_TEMP_COPIES, false, 0},
+};
+
+std::string CheckKey(const std::string& caption) { return caption + " check"; }
+std::string ComboKey(const std::string& caption) { return caption + " combo"; }
+
+// A leftover from an earlier run; a folder of that name is not the program's and stays.
+void DeleteLeftover(const std::string& path) {
+  if (path.empty() || !platform::PathExists(path) || platform::IsDirectory(path)) return;
+  platform::DeleteFileForced(path);  // failure is of no consequence at start-up
+}
+
+// A placement is usable only with the length field that SetWindowPlacement insists on.
+bool HasPlacementLength(const WindowPlacementBytes& bytes) {
+  const std::uint32_t length = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+  return length == bytes.size();
+}
+
+}  // namespace
+
+SettingsFiles SettingsPaths() { return SettingsPathsIn(platform::ProgramFolder()); }
+
+SettingsFiles SettingsPathsIn(const std::string& folder) {
+  return SettingsFiles{folder + "status.ini", folder + "input.txt", folder + "error.txt"};
+}
+
+void LoadCheck(Dialog& page, int box, std::string_view section, const platform::Profile& file) {
+  const std::string caption = page.Text(box);
+  if (caption.empty()) return;  // no such box: nothing to look up
+  // Any number but 0 checks the box, as the platform's check box takes it.
+  page.SetChecked(box, file.GetInt(section, caption, 0) != 0);
+}
+
+void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_default, const platform::Profile& file) {
+  const std::string caption = page.Text(box);
+  if (caption.empty()) return;
+  page.SetChecked(box, file.GetInt(section, CheckKey(caption), 0) != 0);
+  page.SetComboIndex(box + 1, file.GetInt(section, ComboKey(caption), combo_default));
+}
+
+void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file) {
+  const std::string caption = page.Text(box);
+  if (caption.empty()) return;  // a nameless key could never be told apart
+  file.WriteString(section, caption, page.IsChecked(box) ? "1" : "0");
+}
+
+void SaveCheckCombo(Dialog& page, int box, std::string_view section, platform::Profile& file) {
+  const std::string caption = page.Text(box);
+  if (caption.empty()) return;
+  file.WriteString(section, CheckKey(caption), page.IsChecked(box) ? "1" : "0");
+  file.WriteString(section, ComboKey(caption), std::to_string(page.ComboIndex(box + 1)));
+}
+
+bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
+                  WindowPlacementBytes* placement) {
+  const platform::Profile file(files.settings);
+
+  WindowPlacementBytes stored{};
+  const bool placed = file.GetStruct(kSection, kPlacementKey, stored.data(), stored.size()) &&
+                      HasPlacementLength(stored);
+  if (placed && placement != nullptr) *placement = stored;
+
+  for (const PathKey& path : kPathKeys) settings.SetText(path.id, file.GetString(kSection, path.key, "", PATH_CAPACITY));
+  for (const StoredBox& box : kSettingsBoxes) {
+    if (box.paired) {
+      LoadCheckCombo(settings, box.id, kSection, box.combo_default, file);
+    } else {
+      LoadCheck(settings, box.id, kSection, file);
+    }
+  }
+  // The two pages update the controls that depend on these boxes.
+  LoadCheck(split, IDC_SPLIT_AT_KEYFRAMES, kSection, file);
+  split.SendCommand(IDC_SPLIT_AT_KEYFRAMES);
+  LoadCheck(separate, IDC_SEPARATE_AUDIO_ONLY, kSection, file);
+  separate.SendCommand(IDC_SEPARATE_AUDIO_ONLY);
+
+  // Kept as text; the volume job reads the number when it runs.
+  volume.SetText(IDC_VOLUME_TARGET, file.GetString(kSection, kTargetKey, kTargetDefault, PATH_CAPACITY));
+  LoadCheck(volume, IDC_VOLUME_AUDIO_ONLY, kSection, file);
+
+  DeleteLeftover(files.concat_list);
+  DeleteLeftover(files.error_list);
+  return placed;
+}
+
+void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
+                  const WindowPlacementBytes& placement) {
+  // Write failures are not reported: there is no one to tell while the window closes.
+  platform::Profile file(files.settings);
+  file.WriteStruct(kSection, kPlacementKey, placement.data(), placement.size());
+  for (const PathKey& path : kPathKeys) file.WriteString(kSection, path.key, settings.Text(path.id));
+  for (const StoredBox& box : kSettingsBoxes) {
+    if (box.paired) {
+      SaveCheckCombo(settings, box.id, kSection, file);
+    } else {
+      SaveCheck(settings, box.id, kSection, file);
+    }
+  }
+  SaveCheck(split, IDC_SPLIT_AT_KEYFRAMES, kSection, file);
+  SaveCheck(separate, IDC_SEPARATE_AUDIO_ONLY, kSection, file);
+  file.WriteString(kSection, kTargetKey, volume.Text(IDC_VOLUME_TARGET));
+  SaveCheck(volume, IDC_VOLUME_AUDIO_ONLY, kSection, file);
+}
+
+}  // namespace clipwright
