@@ -99,6 +99,8 @@ Document Parse(std::u16string_view text) {
       entry.value = std::u16string(Trim(line.substr(equals + 1)));
       entry.has_value = true;
     }
+    // The platform keeps no nameless key right after another one of its section.
+    if (entry.key.empty() && !section->entries.empty() && section->entries.back().key.empty()) continue;
     section->entries.push_back(std::move(entry));
   }
   return document;

@@ -8,7 +8,8 @@
 // - "[name]" starts a section (name up to the last "]", trimmed); lines before the first header
 //   belong to an unnamed section that is written without a header.
 // - "key=value" splits at the first "="; both halves are trimmed. A line without "=" is kept as
-//   a key without a value, which reads as missing.
+//   a key without a value, which reads as missing. A line "=value" right after another one of its
+//   section is dropped.
 // - Section and key names match ignoring ASCII case; the first match wins.
 // - Writing replaces a value in place, appends a new key at the end of its section and a new
 //   section at the end of the file, and rewrites the whole file with CR LF line ends. A write of
