@@ -200,7 +200,9 @@ INSTANTIATE_TEST_SUITE_P(Profile, ProfileInt,
                                            IntCase{"0o17", 15}, IntCase{"12abc", 12}, IntCase{"abc", 0},
                                            IntCase{"--5", 0}, IntCase{"\"8\"", 8}, IntCase{"", 42},
                                            IntCase{"4294967295", -1}, IntCase{"2147483648", -2147483647 - 1},
-                                           IntCase{"99999999999", 1215752191}));
+                                           IntCase{"99999999999", 1215752191}, IntCase{"0X10", 0},
+                                           // Read through 30 characters: the last six digits are not seen.
+                                           IntCase{"12345678901234567890123456789012345", 1849262357}));
 
 struct StructCase {
   const char* name;

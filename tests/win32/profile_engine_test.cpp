@@ -144,26 +144,5 @@ TEST(ProfileEngine, AnswersAsThePlatformAnswers) {
   }
 }
 
-std::string Key(std::size_t i) {
-  std::string key = "k";
-  key += std::to_string(i);
-  return key;
-}
-
-TEST(ProfileEngine, NumbersAreReadAsThePlatformReadsThem) {
-  const std::vector<std::string> texts = {"0",     "-0",   "+-1",  " 7",    "0x",   "0X10",  "0xfF", "0b2",
-                                          "0o8",   "1e3",  "z",    "-",     "007",  "12345678901234567890123456789012345",
-                                          "-2147483649", "４", "0x7FFFFFFF", "-0x80000000"};
-  TempDir dir;
-  std::string text = "[n]\r\n";
-  for (std::size_t i = 0; i < texts.size(); ++i) text += Key(i) + "=" + texts[i] + "\r\n";
-  const Profile file(dir.Write("numbers.ini", Utf16File(text)));
-  const ini::Document document = ini::Parse(ini::DecodeFileText(Utf16File(text)));
-  for (std::size_t i = 0; i < texts.size(); ++i) {
-    const std::string key = Key(i);
-    EXPECT_EQ(file.GetInt("n", key, 3), ini::ReadInt(document, u"n", Utf8ToUtf16(key), 3)) << texts[i];
-  }
-}
-
 }  // namespace
 }  // namespace clipwright::platform
