@@ -14,8 +14,8 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/text.h"
+#include "support/fixture.h"
 #include "support/temp_dir.h"
-#include "test_config.h"
 
 namespace clipwright::platform {
 namespace {
@@ -34,8 +34,7 @@ std::string Utf16File(std::string_view utf8) {
 
 std::string Fixture(std::string_view name) {
   std::string bytes;
-  const std::string path = std::string(test_config::kSourceDir) + "/tests/fixtures/" + std::string(name);
-  EXPECT_TRUE(ReadWholeFile(path, &bytes)) << path;
+  EXPECT_TRUE(ReadWholeFile(clipwright::testing::FixturePath(name), &bytes)) << name;
   return bytes;
 }
 

@@ -9,9 +9,9 @@
 #include "common/control_ids.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "support/fixture.h"
 #include "support/settings_pages.h"
 #include "support/temp_dir.h"
-#include "test_config.h"
 
 namespace clipwright {
 namespace {
@@ -125,8 +125,7 @@ TEST(Settings, SavesTheBytesTheWindowsBuildSaves) {
   std::string saved;
   std::string fixture;
   ASSERT_TRUE(platform::ReadWholeFile(files.settings, &saved));
-  ASSERT_TRUE(platform::ReadWholeFile(std::string(test_config::kSourceDir) + "/tests/fixtures/status_saved.ini",
-                                      &fixture));
+  ASSERT_TRUE(platform::ReadWholeFile(testing::FixturePath("status_saved.ini"), &fixture));
   EXPECT_EQ(saved, fixture);
 
   StoredPages loaded;

@@ -1,12 +1,12 @@
 #include "settings/settings_store.h"
 
-#include <cstring>
 #include <string>
 
 #include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "settings/settings_lists.h"
 
 namespace clipwright {
 namespace {
@@ -26,36 +26,13 @@ constexpr PathKey kPathKeys[] = {
     {IDC_AACGAIN_PATH, "AACGain Path"},
 };
 
-// The settings page's boxes in the order they are stored. A box with a list (its id + 1) is
-// stored as a pair, and the list then has a default entry.
-struct StoredBox {
-  int id;
-  bool paired;
-  int combo_default;
-};
-constexpr StoredBox kSettingsBoxes[] = {
-    {IDC_OPT_Y, false, 0},
-    {IDC_OPT_N, false, 0},
-    {IDC_OPT_THREADS, true, 0},
-    {IDC_OPT_STRICT, true, 2},  // "normal"
-    {IDC_OPT_DEADLINE, true, 0},
-    {IDC_OPT_CPU_USED, true, 8},  // "0"
-    {IDC_OPT_ROW_MT, false, 0},
-    {IDC_OPT_LOOK_AHEAD, false, 0},
-    {IDC_OPT_LOOK_AHEAD_DEPTH, true, 0},
-    {IDC_OPT_BV0, false, 0},
-    {IDC_OPT_TRANSPOSE, true, 0},
-    {IDC_OPT_FASTSTART, false, 0},
-    {IDC_OPT_LOOP_GLOBAL_HEADER, false, 0},
-    {IDC_OPT_ANNEXB, false, 0},
-    {IDC_OPT_SEGMENT_MPEGTS, false, 0},
-    {IDC_OPT_MAP_CHAPTERS, true, 0},
-    {IDC_OPT_MAP_METADATA, true, 0},
-    {IDC_OPT_BITEXACT, false, 0},
-    {IDC_OPT_STRIP_ID3, false, 0},
-    {IDC_COMMAND_LOG, false, 0},
-    {IDC_TEMP_COPIES, false, 0},
-};
+// The list paired with a box (its id + 1), or null for a plain box.
+const SettingsList* ListOf(const SettingsBox& box) {
+  for (const SettingsList& list : SettingsLists()) {
+    if (list.id == box.id + 1) return &list;
+  }
+  return nullptr;
+}
 
 std::string CheckKey(const std::string& caption) { return caption + " check"; }
 std::string ComboKey(const std::string& caption) { return caption + " combo"; }
@@ -117,9 +94,9 @@ bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, D
   if (placed && placement != nullptr) *placement = stored;
 
   for (const PathKey& path : kPathKeys) settings.SetText(path.id, file.GetString(kSection, path.key, "", PATH_CAPACITY));
-  for (const StoredBox& box : kSettingsBoxes) {
-    if (box.paired) {
-      LoadCheckCombo(settings, box.id, kSection, box.combo_default, file);
+  for (const SettingsBox& box : SettingsBoxes()) {
+    if (const SettingsList* list = ListOf(box)) {
+      LoadCheckCombo(settings, box.id, kSection, list->default_index, file);
     } else {
       LoadCheck(settings, box.id, kSection, file);
     }
@@ -145,8 +122,8 @@ void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, D
   platform::Profile file(files.settings);
   file.WriteStruct(kSection, kPlacementKey, placement.data(), placement.size());
   for (const PathKey& path : kPathKeys) file.WriteString(kSection, path.key, settings.Text(path.id));
-  for (const StoredBox& box : kSettingsBoxes) {
-    if (box.paired) {
+  for (const SettingsBox& box : SettingsBoxes()) {
+    if (ListOf(box) != nullptr) {
       SaveCheckCombo(settings, box.id, kSection, file);
     } else {
       SaveCheck(settings, box.id, kSection, file);

@@ -16,13 +16,11 @@ struct SettingsBoxSpec {
   std::vector<std::string> items;
 };
 
-// The settings page's boxes in the page's order, as its dialog shows them.
+// The settings page's boxes in key order, with the captions and items the page is made with.
 const std::vector<SettingsBoxSpec>& SettingsPageBoxes();
 
-// Captions and list items of the settings page, as after its dialog was created.
-void FillSettingsPage(FakeDialog& page);
-
-// The settings page and the three other pages with stored boxes.
+// The settings page and the three other pages with stored boxes, as after their dialogs were
+// created and before the settings were loaded.
 struct StoredPages {
   StoredPages();
   FakeDialog settings;
