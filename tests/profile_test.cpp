@@ -21,16 +21,7 @@ namespace clipwright::platform {
 namespace {
 
 using clipwright::testing::TempDir;
-
-// A text file as UTF-16LE with its byte-order mark, the form both builds write.
-std::string Utf16File(std::string_view utf8) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : Utf8ToUtf16(utf8)) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
+using clipwright::testing::Utf16File;
 
 std::string Fixture(std::string_view name) {
   std::string bytes;

@@ -74,15 +74,19 @@ void Save(const SettingsFiles& files, StoredPages& pages, const WindowPlacementB
   SaveSettings(files, pages.settings, pages.split, pages.separate, pages.volume, placement);
 }
 
-class SettingsRoundTrip : public ::testing::TestWithParam<int> {};
-
-TEST_P(SettingsRoundTrip, EveryStoredControlComesBack) {
+// The pages of one pattern, saved into a fresh folder.
+class SettingsRoundTrip : public ::testing::TestWithParam<int> {
+ protected:
+  void SetUp() override {
+    Configure(saved, GetParam());
+    Save(files, saved, SomePlacement());
+  }
   TempDir dir;
   const SettingsFiles files = SettingsPathsIn(dir.path());
   StoredPages saved;
-  Configure(saved, GetParam());
-  Save(files, saved, SomePlacement());
+};
 
+TEST_P(SettingsRoundTrip, EveryStoredControlComesBack) {
   StoredPages loaded;
   WindowPlacementBytes placement{};
   ASSERT_TRUE(Load(files, loaded, &placement));
@@ -91,12 +95,6 @@ TEST_P(SettingsRoundTrip, EveryStoredControlComesBack) {
 }
 
 TEST_P(SettingsRoundTrip, KeysAreTheCaptionsInSectionSetting) {
-  TempDir dir;
-  const SettingsFiles files = SettingsPathsIn(dir.path());
-  StoredPages saved;
-  Configure(saved, GetParam());
-  Save(files, saved, SomePlacement());
-
   const platform::Profile file(files.settings);
   const int checked = GetParam() == 0 ? 1 : 0;
   EXPECT_EQ(file.GetInt("setting", "-y", -5), checked);

@@ -1,4 +1,5 @@
-// Files under tests/fixtures, found through the source tree of this build.
+// Files under tests/fixtures, found through the source tree of this build, and file texts made
+// up in a test.
 #pragma once
 
 #include <string>
@@ -7,5 +8,8 @@
 namespace clipwright::testing {
 
 std::string FixturePath(std::string_view name);
+
+// A text as the bytes of a UTF-16LE file with its byte-order mark, the form status.ini is written in.
+std::string Utf16File(std::string_view utf8);
 
 }  // namespace clipwright::testing

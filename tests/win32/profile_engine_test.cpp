@@ -12,21 +12,14 @@
 #include "platform/profile.h"
 #include "platform/profile_format.h"
 #include "platform/text.h"
+#include "support/fixture.h"
 #include "support/temp_dir.h"
 
 namespace clipwright::platform {
 namespace {
 
 using clipwright::testing::TempDir;
-
-std::string Utf16File(std::string_view utf8) {
-  std::string bytes = "\xFF\xFE";
-  for (char16_t c : Utf8ToUtf16(utf8)) {
-    bytes += static_cast<char>(c & 0xFF);
-    bytes += static_cast<char>(c >> 8);
-  }
-  return bytes;
-}
+using clipwright::testing::Utf16File;
 
 // Hand-made files: comments, blank lines, blanks around names and values, lines without "=",
 // lines with only "=value", duplicate sections and keys, lone CR line ends, an empty section, a
