@@ -45,7 +45,8 @@ void DeleteLeftover(const std::string& path) {
 
 // A placement is usable only with the length field that SetWindowPlacement insists on.
 bool HasPlacementLength(const WindowPlacementBytes& bytes) {
-  const std::uint32_t length = bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+  std::uint32_t length = 0;
+  for (int i = 3; i >= 0; --i) length = (length << 8) | bytes[i];
   return length == bytes.size();
 }
 
@@ -93,7 +94,9 @@ bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, D
                       HasPlacementLength(stored);
   if (placed && placement != nullptr) *placement = stored;
 
-  for (const PathKey& path : kPathKeys) settings.SetText(path.id, file.GetString(kSection, path.key, "", PATH_CAPACITY));
+  for (const PathKey& path : kPathKeys) {
+    settings.SetText(path.id, file.GetString(kSection, path.key, "", PATH_CAPACITY));
+  }
   for (const SettingsBox& box : SettingsBoxes()) {
     if (const SettingsList* list = ListOf(box)) {
       LoadCheckCombo(settings, box.id, kSection, list->default_index, file);
