@@ -32,10 +32,14 @@ windows_path() {
 }
 
 # A status.ini beside the program whose FFmpeg path is the cached Windows ffmpeg.exe, unless one
-# is there already (the user's own settings are never replaced).
+# is there already (the user's own settings are never replaced). UTF-16LE with its byte-order
+# mark, the encoding the program keeps the file in, so that its Japanese keys stay intact.
 write_first_status_ini() {
   local program_dir=$1 ffmpeg=$root/.cache/ffmpeg-win32/ffmpeg.exe
   [ -f "$program_dir/status.ini" ] && return 0
   [ -f "$ffmpeg" ] || return 0
-  printf '[setting]\r\nFFmpeg Path=%s\r\n' "$(windows_path "$ffmpeg")" >"$program_dir/status.ini"
+  {
+    printf '\xff\xfe'
+    printf '[setting]\r\nFFmpeg Path=%s\r\n' "$(windows_path "$ffmpeg")" | iconv -f UTF-8 -t UTF-16LE
+  } >"$program_dir/status.ini"
 }

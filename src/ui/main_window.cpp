@@ -2,11 +2,15 @@
 
 #include <uxtheme.h>
 
+#include <algorithm>
 #include <cstring>
+#include <string>
 
 #include "common/control_ids.h"
 #include "common/limits.h"
 #include "common/placement.h"
+#include "platform/win32/wide.h"
+#include "settings/tool_requests.h"
 #include "ui/concatenate_page.h"
 #include "ui/convert_page.h"
 #include "ui/multiplex_page.h"
@@ -63,10 +67,65 @@ void CenterOnDesktop(HWND main_window) {
   }
 }
 
+void LoadPlacementAndSettings(HWND main_window) {
+  WindowDialog settings(page_states[PAGE_SETTINGS].window);
+  WindowDialog split(page_states[PAGE_SPLIT].window);
+  WindowDialog separate(page_states[PAGE_SEPARATE].window);
+  WindowDialog volume(page_states[PAGE_VOLUME].window);
+  WindowPlacementBytes bytes{};
+  if (LoadSettings(RecordOf(main_window)->files, settings, split, separate, volume, &bytes)) {
+    WINDOWPLACEMENT placement{};
+    static_assert(sizeof placement == sizeof bytes);
+    std::memcpy(&placement, bytes.data(), sizeof placement);
+    SetWindowPlacement(main_window, &placement);
+  } else {
+    CenterOnDesktop(main_window);
+  }
+}
+
+void SavePlacementAndSettings(HWND main_window) {
+  WINDOWPLACEMENT placement{};
+  placement.length = sizeof placement;
+  GetWindowPlacement(main_window, &placement);
+  WindowPlacementBytes bytes{};
+  std::memcpy(bytes.data(), &placement, sizeof placement);
+  WindowDialog settings(page_states[PAGE_SETTINGS].window);
+  WindowDialog split(page_states[PAGE_SPLIT].window);
+  WindowDialog separate(page_states[PAGE_SEPARATE].window);
+  WindowDialog volume(page_states[PAGE_VOLUME].window);
+  SaveSettings(RecordOf(main_window)->files, settings, split, separate, volume, bytes);
+}
+
+// Copies a path answer into the sender's buffer of PATH_CAPACITY characters.
+LRESULT AnswerPath(bool found, const std::string& path, LPARAM lparam) {
+  const std::wstring wide = platform::Widen(path);
+  auto* buffer = reinterpret_cast<wchar_t*>(lparam);
+  const size_t length = std::min(wide.size(), static_cast<size_t>(PATH_CAPACITY - 1));
+  std::copy_n(wide.begin(), length, buffer);
+  buffer[length] = L'\0';
+  return found ? 1 : 0;
+}
+
+LRESULT AnswerFfmpegPath(HWND main_window, LPARAM lparam) {
+  WindowDialog settings(page_states[PAGE_SETTINGS].window);
+  WindowDialog convert(page_states[PAGE_CONVERT].window);
+  WindowDialog window(main_window);
+  std::string path;
+  const bool found = RequestFfmpegPath(settings, convert, window, &path);
+  return AnswerPath(found, path, lparam);
+}
+
+LRESULT AnswerAacgainPath(HWND main_window, LPARAM lparam) {
+  WindowDialog settings(page_states[PAGE_SETTINGS].window);
+  WindowDialog window(main_window);
+  std::string path;
+  const bool found = RequestAacgainPath(settings, window, &path);
+  return AnswerPath(found, path, lparam);
+}
+
 void AnswerPageWindow(WPARAM wparam, LPARAM lparam) {
-  const int index = LOWORD(wparam);
-  if (index >= PAGE_COUNT) return;
-  *reinterpret_cast<HWND*>(lparam) = page_states[index].window;
+  const int index = RequestedPageIndex(wparam);
+  if (index >= 0) *reinterpret_cast<HWND*>(lparam) = page_states[index].window;
 }
 
 LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM lparam) {
@@ -83,6 +142,7 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
+      SavePlacementAndSettings(window);
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
@@ -91,6 +151,10 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       delete RecordOf(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       break;
+    case MSG_GET_FFMPEG_PATH:
+      return AnswerFfmpegPath(window, lparam);
+    case MSG_GET_AACGAIN_PATH:
+      return AnswerAacgainPath(window, lparam);
     case MSG_GET_PAGE_WINDOW:
       AnswerPageWindow(wparam, lparam);
       return 0;
@@ -168,7 +232,7 @@ void CreatePages(HWND main_window) {
     EnableThemeDialogTexture(state.window, ETDT_ENABLETAB);
   }
   ShowCurrentPage(main_window);
-  CenterOnDesktop(main_window);
+  LoadPlacementAndSettings(main_window);
   ShowWindow(tab, SW_SHOW);
 }
 
