@@ -38,6 +38,46 @@ TEST(MainWindow, StartsWithSevenTabsAndOnlyTheSettingsPageShown) {
   EXPECT_EQ(run.Close(), 0);
 }
 
+TEST(MainWindow, OnlyTheSplitPageMovesTheFocusWithTheTabKey) {
+  TempDir folder;
+  MainWindowRun run(folder);
+  SetForegroundWindow(run.window());
+  Pump();
+  const DWORD window_thread = GetCurrentThreadId();
+  const auto focus = [window_thread] {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof info;
+    GetGUIThreadInfo(window_thread, &info);
+    return info.hwndFocus;
+  };
+  // The keys must pass through the program's own message loop, so the user sits on a thread of
+  // their own and closes the window at the end.
+  const HWND window = run.window();
+  HWND pages[PAGE_COUNT];
+  for (int index = 0; index < PAGE_COUNT; ++index) pages[index] = run.page(index);
+  std::thread user([&] {
+    const struct {
+      int page;
+      int first;
+      bool moves;
+    } cases[] = {{PAGE_SPLIT, IDC_SPLIT_OPEN, true}, {PAGE_CONCATENATE, IDC_CONCAT_ADD, false},
+                 {PAGE_SETTINGS, IDC_FFMPEG_PICK, false}};
+    for (const auto& c : cases) {
+      SelectTab(window, c.page);
+      HWND first = GetDlgItem(pages[c.page], c.first);
+      SendMessageW(pages[c.page], WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(first), TRUE);
+      EXPECT_EQ(focus(), first) << c.page;
+      PressKey(VK_TAB);
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      SendMessageW(window, WM_NULL, 0, 0);
+      EXPECT_EQ(focus() != first, c.moves) << c.page;
+    }
+    PostMessageW(window, WM_CLOSE, 0, 0);
+  });
+  EXPECT_EQ(run.RunLoopUntilClosed(), 0);
+  user.join();
+}
+
 RECT WindowRect(HWND window) {
   RECT rect{};
   GetWindowRect(window, &rect);

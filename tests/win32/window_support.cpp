@@ -53,6 +53,11 @@ int MainWindowRun::Close() {
   return ui::RunMessageLoop();
 }
 
+int MainWindowRun::RunLoopUntilClosed() {
+  window_ = nullptr;
+  return ui::RunMessageLoop();
+}
+
 void SelectTab(HWND main_window, int index) {
   HWND tab = GetDlgItem(main_window, 500);
   SendMessageW(tab, TCM_SETCURSEL, index, 0);

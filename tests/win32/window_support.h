@@ -32,6 +32,8 @@ class MainWindowRun {
   HWND tab() const { return GetDlgItem(window_, 500); }
   // Closes the window as its system menu does and runs the loop to its end; returns the exit code.
   int Close();
+  // Runs the program's message loop until someone else closes the window; returns the exit code.
+  int RunLoopUntilClosed();
 
  private:
   HWND window_ = nullptr;
