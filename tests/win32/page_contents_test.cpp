@@ -26,6 +26,7 @@ const Items kContainers = {"mp4", "mkv", "webm", "mpg", "wmv", "aac", "mp3",
 
 TEST(SettingsPage, FillsItsEightListsInOrderAndSelectsNothingBeforeTheSettingsLoad) {
   // The page alone, without the main window that would load the settings into it.
+  DesktopLock desktop;
   HWND parent = CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                                 GetModuleHandleW(nullptr), nullptr);
   ui::PageState state;

@@ -160,6 +160,7 @@ TEST(PageLayout, EveryPageFitsItsControlsAndCaptions) {
 INT_PTR CALLBACK TemplateOnly(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
 
 TEST(PageLayout, ProgressDialogFitsItsTextsWithItsTwoButtonsStacked) {
+  DesktopLock desktop;
   HWND dialog = CreateDialogParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), nullptr,
                                    TemplateOnly, 0);
   ASSERT_NE(dialog, nullptr);

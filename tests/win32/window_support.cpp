@@ -32,6 +32,17 @@ SettingsFiles FilesIn(const TempDir& folder) {
   return SettingsFiles{folder.File("status.ini"), folder.File("input.txt"), folder.File("error.txt")};
 }
 
+DesktopLock::DesktopLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Local\\ClipwrightWindowTests")) {
+  // An abandoned mutex (a test that crashed) is taken over like a released one.
+  if (mutex_) WaitForSingleObject(mutex_, INFINITE);
+}
+
+DesktopLock::~DesktopLock() {
+  if (!mutex_) return;
+  ReleaseMutex(mutex_);
+  CloseHandle(mutex_);
+}
+
 MainWindowRun::MainWindowRun(const TempDir& folder) {
   window_ = ui::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW, FilesIn(folder));
   Pump();

@@ -18,6 +18,20 @@ void Pump(int milliseconds = 50);
 // Pumps until `done` holds or `timeout_ms` has passed; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 5000);
 
+// Held by every test that shows windows. All test processes share one desktop and one input
+// queue: a window of one test could cover another's, and keys or clicks meant for one would reach
+// the other. Test processes that show windows therefore take turns.
+class DesktopLock {
+ public:
+  DesktopLock();
+  ~DesktopLock();
+  DesktopLock(const DesktopLock&) = delete;
+  DesktopLock& operator=(const DesktopLock&) = delete;
+
+ private:
+  HANDLE mutex_;
+};
+
 // The main window with status.ini, input.txt and error.txt in a test folder, so that tests that
 // run side by side never share a settings file.
 class MainWindowRun {
@@ -36,6 +50,7 @@ class MainWindowRun {
   int RunLoopUntilClosed();
 
  private:
+  DesktopLock desktop_;
   HWND window_ = nullptr;
 };
 
