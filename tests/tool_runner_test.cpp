@@ -61,42 +61,44 @@ TEST(RunTool, CapturesEverythingUpToTheExit) {
   EXPECT_EQ(capture.substr(capture.size() - 20), "0123456789abcdeftail");
 }
 
-// "q" is written once; a tool that ignores it is ended when the wait is over.
-TEST(RunTool, AbortEndsAToolThatIgnoresQuit) {
+struct AbortCase {
+  const char* name;
+  int mode;
+  int tool_ms;                 // how long the tool runs if nobody ends it
+  const char* input;           // what the tool received
+  std::chrono::milliseconds at_least;
+};
+
+class RunToolAbortTest : public ::testing::TestWithParam<AbortCase> {};
+
+// An FFmpeg run gets "q" once and, when it ignores it, is ended after the wait. AACGain changes
+// its file in place, so its runs go on to the end whatever the abort flag says.
+TEST_P(RunToolAbortTest, CarriesOutTheAbort) {
+  const AbortCase& c = GetParam();
   TempDir dir;
   FakeDialog dialog;
   std::atomic<int> abort{1};
   std::string capture;
   const std::string record = dir.File("stdin.txt");
+  const std::string command = Tool("ignore_quit") + " " + Quoted(record) + " " + std::to_string(c.tool_ms);
   const auto start = Clock::now();
-  ASSERT_EQ(RunTool(capture, dialog, abort, Tool("ignore_quit") + " " + Quoted(record), SCAN_JOB, 0,
-                    RunToolLimits{400}),
-            1);
+  ASSERT_EQ(RunTool(capture, dialog, abort, command, c.mode, 0, RunToolLimits{400}), 1);
   const auto took = Clock::now() - start;
-  EXPECT_GE(took, std::chrono::milliseconds(400));
-  EXPECT_LT(took, std::chrono::seconds(8));  // the tool itself would run for a minute
-  std::string received;
+  EXPECT_GE(took, c.at_least);
+  EXPECT_LT(took, std::chrono::seconds(8));
+  std::string received = "unread";
   ASSERT_TRUE(platform::ReadWholeFile(record, &received));
-  EXPECT_EQ(received, "q");
+  EXPECT_EQ(received, c.input);
+  EXPECT_NE(capture.find("frame="), std::string::npos);
 }
 
-// AACGain changes its file in place, so its runs go on to the end whatever the abort flag says.
-TEST(RunTool, AbortDoesNotInterruptAacgain) {
-  for (const int mode : {SCAN_GAIN_ANALYSE, SCAN_GAIN_APPLY}) {
-    TempDir dir;
-    FakeDialog dialog;
-    std::atomic<int> abort{1};
-    std::string capture;
-    const std::string record = dir.File("stdin.txt");
-    const auto start = Clock::now();
-    ASSERT_EQ(RunTool(capture, dialog, abort, Tool("ignore_quit") + " " + Quoted(record) + " 700", mode, 0), 1);
-    EXPECT_GE(Clock::now() - start, std::chrono::milliseconds(700)) << mode;
-    std::string received = "unread";
-    ASSERT_TRUE(platform::ReadWholeFile(record, &received));
-    EXPECT_EQ(received, "") << mode;
-    EXPECT_NE(capture.find("frame="), std::string::npos);
-  }
-}
+INSTANTIATE_TEST_SUITE_P(
+    Modes, RunToolAbortTest,
+    ::testing::Values(AbortCase{"Job", SCAN_JOB, 60000, "q", std::chrono::milliseconds(400)},
+                      AbortCase{"Keyframes", SCAN_KEYFRAMES, 60000, "q", std::chrono::milliseconds(400)},
+                      AbortCase{"GainAnalysis", SCAN_GAIN_ANALYSE, 900, "", std::chrono::milliseconds(900)},
+                      AbortCase{"GainApplication", SCAN_GAIN_APPLY, 900, "", std::chrono::milliseconds(900)}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // Chunks that come within half a second of the last live scan are captured but not shown.
 TEST(RunTool, ShowsProgressAtMostTwiceASecond) {
