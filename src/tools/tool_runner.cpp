@@ -86,16 +86,17 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
       if (!child->WaitForExit(quit_sent ? quit_time_left() : kWaitMs) && quit_sent) child->Terminate();
       break;
     }
-    if (!interruptible || abort.load() == 0) continue;
-    if (!quit_sent) {
+    if (quit_sent) {
+      if (quit_time_left() > 0) continue;
+      child->Terminate();
+      run.Drain();
+      break;
+    }
+    if (interruptible && abort.load() != 0) {
       // FFmpeg's keyboard command to stop: it finishes the output file and exits.
       child->WriteInput("q");
       quit_sent = true;
       quit_tick = platform::TickCount();
-    } else if (quit_time_left() == 0) {
-      child->Terminate();
-      run.Drain();
-      break;
     }
   }
   return 1;
