@@ -1,5 +1,7 @@
 #include "window_support.h"
 
+#include <gtest/gtest.h>
+
 #include "platform/win32/wide.h"
 #include "ui/main_window.h"
 #include "ui/window_dialog.h"
@@ -45,6 +47,7 @@ DesktopLock::~DesktopLock() {
 
 MainWindowRun::MainWindowRun(const TempDir& folder) {
   window_ = ui::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW, FilesIn(folder));
+  if (!window_) ADD_FAILURE() << "the main window could not be created (is there a display?)";
   Pump();
 }
 
