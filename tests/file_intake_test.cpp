@@ -1,0 +1,282 @@
+#include "analysis/file_intake.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/error_list.h"
+#include "analysis/file_list_ops.h"
+#include "common/limits.h"
+#include "platform/text.h"
+#include "platform/files.h"
+#include "support/fake_dialog.h"
+#include "support/temp_dir.h"
+#include "test_config.h"
+
+namespace clipwright {
+namespace {
+
+using testing::FakeDialog;
+using testing::FakeRequests;
+using testing::TempDir;
+
+struct OpenDialogCase {
+  const char* name;
+  std::u16string buffer;
+  std::vector<std::string> paths;
+};
+
+void PrintTo(const OpenDialogCase& c, std::ostream* os) { *os << c.name; }
+
+class PathsFromOpenDialogTest : public ::testing::TestWithParam<OpenDialogCase> {};
+
+TEST_P(PathsFromOpenDialogTest, JoinsTheFolderAndEachName) {
+  EXPECT_EQ(PathsFromOpenDialog(GetParam().buffer), GetParam().paths);
+}
+
+using namespace std::string_literals;
+INSTANTIATE_TEST_SUITE_P(
+    Buffers, PathsFromOpenDialogTest,
+    ::testing::Values(
+        OpenDialogCase{"OneFile", u"C:\\v\\a.mp4\0\0"s, {"C:\\v\\a.mp4"}},
+        OpenDialogCase{"FolderAndNames", u"C:\\v\0a.mp4\0b.mkv\0c.m4a\0\0"s,
+                       {"C:\\v\\a.mp4", "C:\\v\\b.mkv", "C:\\v\\c.m4a"}},
+        OpenDialogCase{"DriveRootIsNotDoubled", u"D:\\\0a.mp4\0b.mp4\0c.mp4\0\0"s,
+                       {"D:\\a.mp4", "D:\\b.mp4", "D:\\c.mp4"}},
+        OpenDialogCase{"JapaneseNames", u"C:\\動画\0一.mp4\0二.mp4\0\0"s, {"C:\\動画\\一.mp4", "C:\\動画\\二.mp4"}},
+        // A zero-filled buffer as the dialog leaves it: the rest is ignored.
+        OpenDialogCase{"RestOfBufferIgnored", u"C:\\v\0a.mp4\0\0b.mp4\0\0\0\0"s, {"C:\\v\\a.mp4"}},
+        // A buffer filled to its last character still reads without running past its end.
+        OpenDialogCase{"FullBufferWithoutEnd", u"C:\\v\0a.mp4\0b.m"s, {"C:\\v\\a.mp4", "C:\\v\\b.m"}},
+        OpenDialogCase{"SinglePathWithoutEnd", u"C:\\v\\a.mp4"s, {"C:\\v\\a.mp4"}},
+        OpenDialogCase{"Empty", u"\0\0"s, {}}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(PathsFromDrop, SkipsFoldersAndUnreadableEntriesAndASingleTargetTakesOneFile) {
+  TempDir dir;
+  const std::string folder = dir.File("folder");
+  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
+  const std::string a = dir.Write("a.mp4", "a");
+  const std::string b = dir.Write("b.mp4", "b");
+  const std::vector<std::string> dropped{folder, a, dir.File("gone.mp4"), b};
+  EXPECT_EQ(PathsFromDrop(dropped, false), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(PathsFromDrop(dropped, true), (std::vector<std::string>{a}));
+  EXPECT_TRUE(PathsFromDrop({folder}, false).empty());
+}
+
+// The window side of intake, in memory: answers the open-file dialog from `chosen`, and runs
+// the real worker for the analysis dialog (or only records the batch).
+class FakeShell : public IntakeShell {
+ public:
+  FakeShell(Dialog& page, Requests& requests) : page_(page), requests_(requests) {}
+
+  std::optional<std::u16string> ChooseFiles(bool multiple) override {
+    choose_calls.push_back(multiple);
+    return chosen;
+  }
+  void RunAnalysisDialog(AnalysisJob& job) override {
+    batches.push_back(job.paths);
+    if (run_worker) AnalysisWorker(job, progress, page_, requests_);
+  }
+  void OpenErrorList(const std::string& path) override { opened.push_back(path); }
+
+  std::optional<std::u16string> chosen;
+  bool run_worker = true;
+  FakeDialog progress;
+  std::vector<bool> choose_calls;
+  std::vector<std::vector<std::string>> batches;
+  std::vector<std::string> opened;
+
+ private:
+  Dialog& page_;
+  Requests& requests_;
+};
+
+// Pages, requests and a shell with FFmpeg configured and error.txt in a temporary folder.
+struct Intake {
+  TempDir dir;
+  FakeRequests requests;
+  FakeShell shell;
+  AnalysisJob job;
+
+  explicit Intake(const ProbeTarget& target, int page_index = PAGE_VOLUME)
+      : shell(requests.page(page_index), requests) {
+    requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
+    job.target = target;
+    job.error_folder = dir.path();
+  }
+  FakeDialog& page(int index = PAGE_VOLUME) { return requests.page(index); }
+  std::string ErrorList() {
+    std::string bytes;
+    platform::ReadWholeFile(ErrorListPath(dir.path()), &bytes);
+    return bytes;
+  }
+};
+
+TEST(AddFiles, WithoutFfmpegNothingHappens) {
+  Intake intake(kVolumeTarget);
+  FileList files;
+  intake.job.files = &files;
+  intake.page().InsertRow(IDC_VOLUME_FILES, 0, "kept.mp3");
+  intake.requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, intake.dir.File("missing.exe"));
+  intake.shell.chosen = u"C:\\v\\a.mp3\0\0"s;
+  const std::vector<std::string> dropped{intake.dir.Write("b.mp3", "b")};
+
+  EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 0);
+  EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, &dropped), 0);
+  EXPECT_TRUE(intake.shell.choose_calls.empty());
+  EXPECT_TRUE(intake.shell.batches.empty());
+  EXPECT_EQ(intake.requests.main_window().MessageBoxes().size(), 2u);  // the main window's own message
+  EXPECT_EQ(intake.page().SelectedRow(IDC_VOLUME_FILES), -1);
+  EXPECT_TRUE(intake.page().MessageBoxes().empty());
+}
+
+TEST(AddFiles, ACancelledDialogStillSelectsTheFirstFile) {
+  Intake intake(kConvertTarget, PAGE_CONVERT);
+  FileList files;
+  files.files.push_back(FileEntry{{StreamEntry{"Stream #0:0: Video: h264", 1}, StreamEntry{"Stream #0:1: Audio: aac", 0}}, 2.0});
+  files.files.push_back(FileEntry{{StreamEntry{"Stream #0:0: Audio: mp3", 1}}, 3.0});
+  intake.job.files = &files;
+  FakeDialog& page = intake.page(PAGE_CONVERT);
+  page.AddRows(IDC_CONVERT_FILES, {"a.mp4", "b.mp3"});
+
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, nullptr), 1);
+  EXPECT_EQ(intake.shell.choose_calls, std::vector<bool>{true});
+  EXPECT_TRUE(intake.shell.batches.empty());
+  EXPECT_EQ(page.SelectedRow(IDC_CONVERT_FILES), 0);
+  ASSERT_EQ(page.RowCount(IDC_CONVERT_STREAMS), 2);
+  EXPECT_TRUE(page.RowChecked(IDC_CONVERT_STREAMS, 0));
+  EXPECT_FALSE(page.RowChecked(IDC_CONVERT_STREAMS, 1));
+}
+
+struct DialogModeCase {
+  const char* name;
+  ProbeTarget target;
+  bool multiple;
+};
+
+void PrintTo(const DialogModeCase& c, std::ostream* os) { *os << c.name; }
+
+class OpenDialogModeTest : public ::testing::TestWithParam<DialogModeCase> {};
+
+TEST_P(OpenDialogModeTest, SingleFileTargetsAskForOneFile) {
+  Intake intake(GetParam().target);
+  EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 1);
+  EXPECT_EQ(intake.shell.choose_calls, std::vector<bool>{GetParam().multiple});
+}
+
+INSTANTIATE_TEST_SUITE_P(Targets, OpenDialogModeTest,
+                         ::testing::Values(DialogModeCase{"Split", kSplitTarget, false},
+                                           DialogModeCase{"Multiplex1", kMultiplexTarget1, false},
+                                           DialogModeCase{"Multiplex2", kMultiplexTarget2, false},
+                                           DialogModeCase{"Concatenate", kConcatenateTarget, true},
+                                           DialogModeCase{"Separate", kSeparateTarget, true},
+                                           DialogModeCase{"Convert", kConvertTarget, true},
+                                           DialogModeCase{"Volume", kVolumeTarget, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AddFiles, ABatchWithFailuresAsksOnceAndOpensTheErrorListOnYes) {
+  for (const int answer : {kAnswerYes, kAnswerNo}) {
+    Intake intake(kVolumeTarget);
+    FileList files;
+    intake.job.files = &files;
+    intake.page().SetMessageBoxAnswer(answer);
+    // The volume page turns these down before any FFmpeg run.
+    const std::string folder = intake.dir.path().substr(0, intake.dir.path().size() - 1);
+    const std::u16string buffer =
+        platform::Utf8ToUtf16(folder) + u"\0a.wav\0b.ogg\0c.flac\0\0"s;
+    intake.shell.chosen = buffer;
+
+    EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 1);
+    ASSERT_EQ(intake.shell.batches.size(), 1u);
+    EXPECT_EQ(intake.shell.batches[0],
+              (std::vector<std::string>{folder + "\\a.wav", folder + "\\b.ogg", folder + "\\c.flac"}));
+    EXPECT_EQ(intake.job.error, 1);
+    const auto boxes = intake.page().MessageBoxes();
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？");
+    EXPECT_EQ(boxes[0].caption, "ファイル追加エラー");
+    EXPECT_EQ(boxes[0].buttons, kMessageYesNo);
+    EXPECT_EQ(intake.shell.opened,
+              answer == kAnswerYes ? std::vector<std::string>{ErrorListPath(intake.dir.path())}
+                                   : std::vector<std::string>{});
+    EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBFInvalid data found when processing input '" + folder +
+                                      "\\a.wav'\r\nInvalid data found when processing input '" + folder +
+                                      "\\b.ogg'\r\nInvalid data found when processing input '" + folder +
+                                      "\\c.flac'\r\n");
+    EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());  // FFmpeg was asked for once only
+    EXPECT_EQ(intake.shell.progress.end_result(), 1);  // a failed probe alone is no abort
+    EXPECT_TRUE(intake.shell.progress.timer_stopped());
+  }
+}
+
+TEST(AddFiles, ADropTakesFilesOnlyAndASingleTargetTakesTheFirst) {
+  Intake intake(kMultiplexTarget2, PAGE_MULTIPLEX);
+  intake.shell.run_worker = false;
+  const std::string folder = intake.dir.File("folder");
+  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
+  const std::vector<std::string> files{intake.dir.Write("a.mp4", "a"), intake.dir.Write("b.mp4", "b")};
+  const std::vector<std::string> dropped{folder, files[0], files[1]};
+  FakeDialog& page = intake.page(PAGE_MULTIPLEX);
+
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
+  EXPECT_TRUE(intake.shell.choose_calls.empty());
+  EXPECT_EQ(intake.shell.batches, (std::vector<std::vector<std::string>>{{files[0]}}));
+
+  intake.job.target = kConvertTarget;
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
+  EXPECT_EQ(intake.shell.batches.back(), files);
+
+  // Folders only: nothing to analyse, no dialog, no question.
+  const std::vector<std::string> folders{folder};
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &folders), 1);
+  EXPECT_EQ(intake.shell.batches.size(), 2u);
+  EXPECT_TRUE(page.MessageBoxes().empty());
+}
+
+// Files that cannot be taken whole are turned down before FFmpeg is asked for; an FFmpeg path
+// that does not exist would make the main window complain if it were.
+TEST(AnalysisWorker, LimitsTurnFilesDownWithAnErrorLine) {
+  Intake intake(kSeparateTarget, PAGE_SEPARATE);
+  intake.requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, intake.dir.File("missing.exe"));
+  FileList files;
+  files.files.resize(FILE_CAPACITY);
+  intake.job.files = &files;
+  FakeDialog& page = intake.page(PAGE_SEPARATE);
+  for (int n = 0; n < FILE_CAPACITY; ++n) page.InsertRow(IDC_SEPARATE_FILES, n, std::to_string(n) + ".mp4");
+  const std::string full_list = intake.dir.File("a.mp4");
+  intake.job.paths = {full_list};
+
+  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
+  EXPECT_EQ(intake.job.error, 1);
+  EXPECT_EQ(page.RowCount(IDC_SEPARATE_FILES), FILE_CAPACITY);
+  EXPECT_EQ(files.files.size(), static_cast<std::size_t>(FILE_CAPACITY));
+  EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());
+  EXPECT_EQ(intake.shell.progress.end_result(), 1);
+
+  // Path length is counted in UTF-16 units: 259 may be probed, 260 may not, whatever the bytes.
+  page.DeleteAllRows(IDC_SEPARATE_FILES);
+  files.files.clear();
+  std::string longest = "C:\\";
+  while (platform::Utf16Length(longest) < 255) longest += "\xF0\x9F\x8E\xAC";  // two units each
+  longest += "a.mp4";                                                          // 255 + 5 = 260
+  const std::string fits = longest.substr(0, longest.size() - 1);  // ends in "a.mp", 259 units
+  ASSERT_EQ(platform::Utf16Length(longest), 260u);
+  ASSERT_EQ(platform::Utf16Length(fits), 259u);
+  intake.job.paths = {longest};
+  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
+  EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());
+  intake.job.paths = {fits};
+  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
+  EXPECT_EQ(intake.requests.main_window().MessageBoxes().size(), 1u);
+  EXPECT_EQ(page.RowCount(IDC_SEPARATE_FILES), 0);
+
+  const std::string line = "Invalid data found when processing input '";
+  EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBF" + line + full_list + "'\r\n" + line + longest + "'\r\n" + line + fits + "'\r\n");
+}
+
+}  // namespace
+}  // namespace clipwright
