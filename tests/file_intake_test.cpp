@@ -13,6 +13,7 @@
 #include "platform/text.h"
 #include "platform/files.h"
 #include "support/fake_dialog.h"
+#include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"
 
@@ -276,6 +277,129 @@ TEST(AnalysisWorker, LimitsTurnFilesDownWithAnErrorLine) {
 
   const std::string line = "Invalid data found when processing input '";
   EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBF" + line + full_list + "'\r\n" + line + longest + "'\r\n" + line + fits + "'\r\n");
+}
+
+TEST(AddFiles, ADropWithAFailingFileAddsTheOthersInOrderAndAsksOnce) {
+  Intake intake(kConvertTarget, PAGE_CONVERT);
+  FileList files;
+  files.keeps_durations = true;
+  intake.job.files = &files;
+  FakeDialog& page = intake.page(PAGE_CONVERT);
+  page.SetMessageBoxAnswer(kAnswerNo);
+  const std::string first = intake.dir.File("first.mkv");
+  const std::string third = intake.dir.File("third.mp4");
+  ASSERT_TRUE(testing::MakeClip(first, 1.0, true, true));
+  ASSERT_TRUE(testing::MakeClip(third, 2.0, false, true));
+  const std::string second = intake.dir.Write("second.mp4", "not really a video");
+  const std::string folder = intake.dir.File("folder.mp4");
+  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
+  const std::vector<std::string> dropped{first, folder, second, third};
+
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
+  ASSERT_EQ(page.RowCount(IDC_CONVERT_FILES), 2);
+  EXPECT_EQ(page.RowText(IDC_CONVERT_FILES, 0), first);
+  EXPECT_EQ(page.RowText(IDC_CONVERT_FILES, 1), third);
+  ASSERT_EQ(files.files.size(), 2u);
+  EXPECT_NEAR(files.files[1].duration, 2.0, 0.1);
+  EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBFInvalid data found when processing input '" + second + "'\r\n");
+  EXPECT_EQ(page.MessageBoxes().size(), 1u);
+  EXPECT_TRUE(intake.shell.opened.empty());
+  // The first file is selected and its two streams are shown checked.
+  EXPECT_EQ(page.SelectedRow(IDC_CONVERT_FILES), 0);
+  ASSERT_EQ(page.RowCount(IDC_CONVERT_STREAMS), 2);
+  EXPECT_TRUE(page.RowChecked(IDC_CONVERT_STREAMS, 1));
+  EXPECT_TRUE(page.IsEnabled(IDC_CONVERT_RUN));
+  EXPECT_EQ(intake.shell.progress.end_result(), 1);
+}
+
+TEST(AnalysisWorker, AnAbortEndsTheBatchAfterTheRunningProbe) {
+  Intake intake(kSeparateTarget, PAGE_SEPARATE);
+  FileList files;
+  intake.job.files = &files;
+  const std::string a = intake.dir.File("a.mka");
+  ASSERT_TRUE(testing::MakeClip(a, 1.0, false, true));
+  intake.job.paths = {a, a, a};
+  intake.job.abort = 1;
+  FakeDialog& progress = intake.shell.progress;
+  progress.Enable(IDC_PROGRESS_ABORT, true);
+
+  AnalysisWorker(intake.job, progress, intake.page(PAGE_SEPARATE), intake.requests);
+  EXPECT_EQ(progress.TextHistory(IDC_PROGRESS_FILE).size(), 1u);
+  EXPECT_EQ(intake.page(PAGE_SEPARATE).RowCount(IDC_SEPARATE_FILES), 0);
+  EXPECT_EQ(intake.job.error, 1);
+  EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));
+  EXPECT_TRUE(progress.timer_stopped());
+  EXPECT_EQ(progress.end_result(), 2);
+}
+
+struct SplitCase {
+  const char* name;
+  bool video;
+  int scan_result;  // -1: no scan slot filled
+  int end_result;
+  bool analysed;
+};
+
+void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
+
+class SplitBranchTest : public ::testing::TestWithParam<SplitCase> {};
+
+TEST_P(SplitBranchTest, TheScanFollowsTheProbeAndDecidesTheEnd) {
+  const SplitCase& c = GetParam();
+  Intake intake(kSplitTarget, PAGE_SPLIT);
+  SplitPageState split;
+  intake.job.split = &split;
+  const std::string clip = intake.dir.File(c.video ? "clip.mp4" : "tone.mp3");
+  ASSERT_TRUE(testing::MakeClip(clip, 1.0, c.video, !c.video));
+  FakeDialog& progress = intake.shell.progress;
+  progress.Enable(IDC_PROGRESS_ABORT, false);
+  std::vector<std::string> scanned;
+  int video_kind_seen = -1;
+  bool abort_enabled = false;
+  if (c.scan_result >= 0) {
+    intake.job.split_scan = [&](AnalysisJob& job, Dialog& dialog, Dialog&, Requests&, const std::string& path) {
+      scanned.push_back(path);
+      video_kind_seen = job.split->video_kind;
+      abort_enabled = dialog.IsEnabled(IDC_PROGRESS_ABORT);
+      return c.scan_result;
+    };
+  }
+  int analysed = 0;
+  intake.job.split_analysed = [&](Dialog&) { ++analysed; };
+  intake.job.paths = {clip};
+
+  AnalysisWorker(intake.job, progress, intake.page(PAGE_SPLIT), intake.requests);
+  EXPECT_EQ(progress.end_result(), c.end_result);
+  EXPECT_EQ(analysed, c.analysed ? 1 : 0);
+  if (c.scan_result >= 0) {
+    EXPECT_EQ(scanned, std::vector<std::string>{clip});
+    EXPECT_EQ(video_kind_seen, c.video ? 1 : 0);  // stored before the scan chooses its kind
+    EXPECT_TRUE(abort_enabled);
+  } else {
+    EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Scans, SplitBranchTest,
+                         ::testing::Values(SplitCase{"VideoScanUsable", true, 1, 1, true},
+                                           SplitCase{"VideoScanFailed", true, 0, 2, false},
+                                           SplitCase{"AudioScanUsable", false, 1, 1, true},
+                                           SplitCase{"NoScanSlot", true, -1, 1, true}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnalysisWorker, TheSplitPageIsNotToldWhenItsFileFailed) {
+  Intake intake(kSplitTarget, PAGE_SPLIT);
+  SplitPageState split;
+  intake.job.split = &split;
+  int scans = 0;
+  int analysed = 0;
+  intake.job.split_scan = [&](AnalysisJob&, Dialog&, Dialog&, Requests&, const std::string&) { return ++scans; };
+  intake.job.split_analysed = [&](Dialog&) { ++analysed; };
+  intake.job.paths = {intake.dir.Write("notes.log", "text")};
+  AnalysisWorker(intake.job, intake.shell.progress, intake.page(PAGE_SPLIT), intake.requests);
+  EXPECT_EQ(scans, 0);
+  EXPECT_EQ(analysed, 0);
+  EXPECT_EQ(intake.shell.progress.end_result(), 1);
 }
 
 }  // namespace
