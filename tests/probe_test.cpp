@@ -105,19 +105,6 @@ TEST(ProbeFile, ASingleFileTargetShowsPathAndStreamsInPlaceOfTheOldOnes) {
   EXPECT_EQ(probe.page().RowCount(IDC_MUX_STREAMS1), 0);  // the other input is left alone
 }
 
-TEST(ProbeFile, TheSplitPageKeepsTheVideoKind) {
-  Probe probe(kSplitTarget, PAGE_SPLIT);
-  SplitPageState split;
-  probe.job.split = &split;
-  EXPECT_EQ(probe.Run(probe.Clip("clip.mp4", true, true)), 1);
-  EXPECT_EQ(split.video_kind, 1);  // an MP4 names the "isomiso2" brands before its video stream
-  EXPECT_EQ(probe.Run(probe.Clip("clip.mkv", true, false)), 1);
-  EXPECT_EQ(split.video_kind, 2);
-  EXPECT_EQ(probe.Run(probe.Clip("tone.m4a", false, true)), 1);
-  EXPECT_EQ(split.video_kind, 0);
-  EXPECT_EQ(probe.page().RowCount(IDC_SPLIT_STREAMS), 1);
-}
-
 enum class Setup { kNone, kMissingFfmpeg, kUnstartableFfmpeg, kAborted };
 
 struct FailureCase {
@@ -194,22 +181,14 @@ INSTANTIATE_TEST_SUITE_P(
                     {kAnalysing, kReading}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 
-TEST(ProbeFile, FailuresOfOneStartShareOneByteOrderMark) {
-  Probe probe(kConvertTarget, PAGE_CONVERT);
-  const std::string first = probe.dir.Write("first.log", "no media");
-  const std::string second = probe.dir.Write("二番目.log", "no media either");
-  EXPECT_EQ(probe.Run(first), 0);
-  EXPECT_EQ(probe.Run(second), 0);
-  EXPECT_EQ(probe.ErrorList(), kBom + kLine + first + "'\r\n" + kLine + second + "'\r\n");
-}
-
-TEST(ErrorList, AnEmptyFileGetsTheMarkAndAnUnwritableFolderLosesOnlyTheLine) {
+TEST(ErrorList, OneMarkForAllLinesAndAnUnwritableFolderLosesOnlyTheLine) {
   TempDir dir;
-  dir.Write("error.txt", "");
+  dir.Write("error.txt", "");  // empty counts as new
   EXPECT_TRUE(AppendErrorList(dir.path(), "C:\\a.mp4"));
+  EXPECT_TRUE(AppendErrorList(dir.path(), "C:\\動画\\二.mkv"));
   std::string bytes;
   ASSERT_TRUE(platform::ReadWholeFile(dir.File("error.txt"), &bytes));
-  EXPECT_EQ(bytes, kBom + kLine + "C:\\a.mp4'\r\n");
+  EXPECT_EQ(bytes, kBom + kLine + "C:\\a.mp4'\r\n" + kLine + "C:\\動画\\二.mkv'\r\n");
   EXPECT_FALSE(AppendErrorList(dir.File("no-such-folder") + std::string(1, dir.path().back()), "C:\\a.mp4"));
 }
 
