@@ -28,12 +28,17 @@ using WindowPlacementBytes = std::array<std::uint8_t, 44>;
 
 // Loads every key into the controls of the four pages, then deletes input.txt and error.txt.
 // Returns true when a window placement was stored (it is then in *placement); centring the window
-// otherwise is the caller's.
+// otherwise is the caller's. A stored record whose length field is not 44 counts as none.
+// Texts are read as a buffer of PATH_CAPACITY holds them.
 bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
                   WindowPlacementBytes* placement);
 void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
                   const WindowPlacementBytes& placement);
 
+// A plain check box under its caption; any number but 0 checks it, a missing key clears it.
+void LoadCheck(Dialog& page, int box, std::string_view section, const platform::Profile& file);
+// "<caption> check" into the box and "<caption> combo" (or `combo_default`) into the list at box + 1;
+// -1 or an index beyond the list leaves the list without a selection.
 void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_default, const platform::Profile& file);
 void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file);
 void SaveCheckCombo(Dialog& page, int box, std::string_view section, platform::Profile& file);

@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "common/control_ids.h"
-#include "platform/files.h"
+#include "common/limits.h"
+#include "settings/tool_requests.h"
 
 namespace clipwright::testing {
 
@@ -220,24 +220,14 @@ int FakeDialog::end_result() {
 FakeRequests::FakeRequests() = default;
 
 bool FakeRequests::FfmpegPath(std::string* path) {
-  const int source = page(5).IsChecked(IDC_CONVERT_ALT_FFMPEG) ? IDC_ALT_FFMPEG_PATH
-                                                                                         : IDC_FFMPEG_PATH;
-  *path = page(0).Text(source);
-  if (platform::CanOpenForReading(*path)) return true;
-  main_.MessageBox("ffmpeg.exeがありません。", "FFmpegエラー", kMessageOk);
-  return false;
+  return RequestFfmpegPath(pages_[PAGE_SETTINGS], pages_[PAGE_CONVERT], main_, path);
 }
 
-bool FakeRequests::AacgainPath(std::string* path) {
-  *path = page(0).Text(IDC_AACGAIN_PATH);
-  if (platform::CanOpenForReading(*path)) return true;
-  main_.MessageBox("aacgain.exe is not found.", "aacgain error", kMessageOk);
-  return false;
-}
+bool FakeRequests::AacgainPath(std::string* path) { return RequestAacgainPath(pages_[PAGE_SETTINGS], main_, path); }
 
 Dialog* FakeRequests::Page(int index) {
-  if (index < 0 || index > 6) return nullptr;
-  return &pages_[index];
+  const int page = RequestedPageIndex(static_cast<std::uintptr_t>(index));
+  return page < 0 ? nullptr : &pages_[page];
 }
 
 }  // namespace clipwright::testing

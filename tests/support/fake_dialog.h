@@ -90,8 +90,8 @@ class FakeDialog : public Dialog {
   int end_result_ = -1;
 };
 
-// Requests answered from fake pages, by the same rules as the main window: the path comes from
-// the settings page's texts and must open for reading, else the main window shows its message.
+// Requests answered from fake pages by the main window's own request functions: the path comes
+// from the settings page's texts and must open for reading, else the main window shows its message.
 class FakeRequests : public Requests {
  public:
   FakeRequests();

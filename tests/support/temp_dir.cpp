@@ -2,7 +2,7 @@
 
 #include <atomic>
 #include <chrono>
-#include <fstream>
+#include <random>
 #include <system_error>
 
 #include "platform/files.h"
@@ -20,11 +20,16 @@ std::string Utf8Path(const std::filesystem::path& path) {
 }
 
 TempDir::TempDir() {
+  // Tests run in parallel processes: a random name, and create_directory refuses one that exists.
   static std::atomic<int> counter{0};
-  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
-  const std::filesystem::path folder = std::filesystem::temp_directory_path() /
-                                       ("clipwright-" + std::to_string(stamp) + "-" + std::to_string(counter++));
-  std::filesystem::create_directories(folder);
+  std::random_device random;
+  std::filesystem::path folder;
+  do {
+    const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+    folder = std::filesystem::temp_directory_path() /
+             ("clipwright-" + std::to_string(random()) + "-" + std::to_string(stamp % 100000) + "-" +
+              std::to_string(counter++));
+  } while (!std::filesystem::create_directory(folder));
   path_ = Utf8Path(folder) + platform::PathSeparator();
 }
 
