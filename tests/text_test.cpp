@@ -28,5 +28,16 @@ TEST(Utf8Validity, RejectsBrokenSequences) {
   EXPECT_EQ(ReplaceInvalidUtf8("a\xFF" "b"), "a\xEF\xBF\xBD" "b");
 }
 
+// Valid UTF-8 (what FFmpeg writes into a pipe) is kept; anything else comes back as valid UTF-8
+// with its ASCII intact, from the ANSI code page on Windows or with replacement characters.
+TEST(DecodeToolOutput, KeepsUtf8AndRepairsTheRest) {
+  EXPECT_EQ(DecodeToolOutput("Input #0, from '\xE5\x8B\x95\xE7\x94\xBB.mp4':"), "Input #0, from '動画.mp4':");
+  EXPECT_EQ(DecodeToolOutput(""), "");
+  const std::string decoded = DecodeToolOutput("from '\x93\xAE\x89\xE6.mp4'");
+  EXPECT_TRUE(IsValidUtf8(decoded));
+  EXPECT_TRUE(decoded.starts_with("from '"));
+  EXPECT_TRUE(decoded.ends_with(".mp4'"));
+}
+
 }  // namespace
 }  // namespace clipwright::platform

@@ -15,6 +15,14 @@ namespace clipwright {
 int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration);
 
+// Limits of a run that tests may shorten.
+struct RunToolLimits {
+  // After "q", how long an FFmpeg run may take to finish its output before it is ended.
+  int quit_wait_ms = 10000;
+};
+int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+            int mode, double duration, const RunToolLimits& limits);
+
 // Shows tool output bytes in the progress line (control 9502), decoded as tool output.
 void ShowOutputSpan(Dialog& progress, std::string_view bytes);
 

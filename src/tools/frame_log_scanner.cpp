@@ -1,0 +1,177 @@
+// The frame log modes of the output scanner: FFmpeg's select-filter debug log (keyframes and
+// their pictures) and its ashowinfo lines (audio frames).
+#include <cstdint>
+
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "platform/system.h"
+#include "platform/text.h"
+#include "tools/scan_capture.h"
+#include "tools/scan_text.h"
+
+namespace clipwright {
+namespace {
+
+using scan::Find;
+using scan::ForwardFinder;
+using scan::npos;
+using scan::Span;
+
+// Frame lines sit at least this far apart, so the walk jumps this far after each one.
+constexpr std::size_t kFrameLineStep = 41;
+// The frame times hold the frames plus one end entry, and the keyframe list its keyframes plus
+// one end marker, both within FRAME_CAPACITY. Storing stops there: a longer log is read as if
+// it ended with the last frame that fits.
+constexpr std::size_t kFrameLimit = FRAME_CAPACITY - 1;
+// How often the audio frame number is shown while the scan runs.
+constexpr std::uint32_t kFrameNumberIntervalMs = 100;
+
+// Seconds per pts unit from the first "Setting 'time_base' to value 'num/den'"; 0 if it is
+// missing or cut short, or its denominator is 0.
+double ReadTimeBase(std::string_view out) {
+  constexpr std::string_view kSetting = "Setting 'time_base' to value '";
+  const std::size_t setting = Find(out, kSetting, 0);
+  if (setting == npos) return 0;
+  const std::size_t numerator = setting + kSetting.size();
+  const std::size_t slash = Find(out, "/", numerator);
+  if (slash == npos) return 0;
+  const std::size_t quote = Find(out, "'", slash + 1);
+  if (quote == npos) return 0;
+  const auto num = static_cast<std::uint32_t>(scan::ReadInteger(Span(out, numerator, slash)));
+  const auto den = static_cast<std::uint32_t>(scan::ReadInteger(Span(out, slash + 1, quote)));
+  return den == 0 ? 0 : static_cast<double>(num) / static_cast<double>(den);
+}
+
+void StoreFrameTime(AnalysisResult& result, std::size_t index, double seconds) {
+  if (result.frame_times.size() <= index) result.frame_times.resize(index + 1);
+  result.frame_times[index] = seconds;
+}
+
+}  // namespace
+
+int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
+  // FFmpeg has finished; what is left cannot be interrupted.
+  progress.Enable(IDC_PROGRESS_ABORT, false);
+  progress.SetText(IDC_PROGRESS_PROCESS, "ビデオフレーム情報の取得中．．．");
+  const std::string_view out = result.capture;
+  const double time_base = ReadTimeBase(out);
+
+  ForwardFinder dots(out, ".");
+  ForwardFinder pts_fields(out, " pts:");
+  ForwardFinder time_fields(out, " t:");
+  ForwardFinder key_fields(out, " key:");
+  ForwardFinder openings(out, "Opening '");
+  ForwardFinder writings(out, "' for writing");
+  bool first_line = true;
+  bool broken = false;
+  std::uint32_t last_pts = 0;
+  std::uint32_t previous_pts = 0;
+
+  for (std::size_t p = Find(out, "] n:", 0); p != npos; p = Find(out, "] n:", p + kFrameLineStep)) {
+    const std::size_t dot = dots.From(p + 4);
+    if (dot == npos) continue;
+    const std::int64_t n = scan::ReadInteger(Span(out, p + 4, dot));
+    if (n < 0 || static_cast<std::uint64_t>(n) >= kFrameLimit) break;
+    result.last_frame_index = static_cast<std::uint32_t>(n);
+    if (!first_line && n == 0) {
+      broken = true;  // FFmpeg started counting again
+      continue;
+    }
+    const std::size_t pts_field = pts_fields.From(dot);
+    const std::size_t time_field = pts_field == npos ? npos : time_fields.From(pts_field + 5);
+    if (time_field == npos) {
+      first_line = false;
+      continue;
+    }
+    const auto pts = static_cast<std::uint32_t>(scan::ReadInteger(Span(out, pts_field + 5, time_field)));
+    previous_pts = last_pts;
+    last_pts = pts;
+    if (!first_line && pts == 0) {
+      broken = true;
+      continue;
+    }
+    const std::size_t key_field = key_fields.From(time_field + 3);
+    if (key_field == npos) {
+      first_line = false;
+      continue;
+    }
+    const double time = scan::ReadDecimal(Span(out, time_field + 3, key_field));
+    StoreFrameTime(result, static_cast<std::size_t>(n), time);
+    if (!first_line && time == 0) {
+      broken = true;
+      continue;
+    }
+    if (key_field + 5 < out.size() && out[key_field + 5] == '1' && result.keyframe_count < kFrameLimit) {
+      // The picture of this keyframe is the first one written after its select line. A path
+      // longer than a path can be is not kept: a cut one would name another file.
+      const std::size_t opening = openings.From(key_field + 5);
+      const std::size_t writing = opening == npos ? npos : writings.From(opening + 9);
+      std::string path;
+      if (writing != npos) path = platform::DecodeToolOutput(Span(out, opening + 9, writing));
+      if (platform::Utf16Length(path) > static_cast<std::size_t>(PATH_CAPACITY - 1)) path.clear();
+      result.keyframe_frames.resize(result.keyframe_count);
+      result.keyframe_frames.push_back(static_cast<std::uint32_t>(n));
+      result.keyframe_images.resize(result.keyframe_count);
+      result.keyframe_images.push_back(std::move(path));
+      ++result.keyframe_count;
+    }
+    first_line = false;
+  }
+
+  if (result.last_frame_index == 0 || !(time_base > 0) || broken) return 0;
+  // One entry past the last frame: its end, one frame length after its start.
+  ++result.last_frame_index;
+  const std::uint32_t end_pts = 2 * last_pts - previous_pts;
+  StoreFrameTime(result, result.last_frame_index, end_pts * time_base);
+  result.frame_times.resize(result.last_frame_index + 1);
+  result.keyframe_frames.resize(result.keyframe_count);
+  result.keyframe_frames.push_back(result.last_frame_index);
+  return 1;
+}
+
+int ScanAudioFrameLog(AnalysisResult& result, Dialog& progress) {
+  progress.SetText(IDC_PROGRESS_PROCESS, "オーディオフレーム情報の取得中．．．［フレーム数に応じた時間が掛かります］");
+  const std::string_view out = result.capture;
+
+  // The sample rate of the stream line; a piece that is no rate at all keeps the default,
+  // rather than dividing by 0.
+  std::int64_t sample_rate = 44100;
+  const std::size_t comma = Find(out, "), ", 0);
+  const std::size_t hertz = comma == npos ? npos : Find(out, " Hz", comma + 3);
+  if (hertz != npos && hertz - (comma + 3) <= 7) {
+    const std::int64_t rate = scan::ReadInteger(Span(out, comma + 3, hertz));
+    if (rate > 0) sample_rate = rate;
+  }
+  const double seconds_per_sample = 1.0 / static_cast<double>(sample_rate);
+
+  // The frame number is shown as the scan goes, but not more often than the eye can follow.
+  const auto show_frame_number = [&](std::uint32_t index) {
+    progress.SetText(IDC_PROGRESS_STATUS, "フレーム番号: " + std::to_string(index));
+  };
+  std::uint32_t shown_tick = platform::TickCount();
+  std::int64_t shown_index = -1;
+
+  ForwardFinder pts_times(out, " pts_time:");
+  std::uint32_t index = 0;
+  for (std::size_t p = Find(out, " pts:", 0); p != npos && index < FRAME_CAPACITY;) {
+    const std::size_t pts_time = pts_times.From(p + 5);
+    if (pts_time == npos) break;  // no later " pts:" can have one either
+    const std::uint32_t now = platform::TickCount();
+    if (shown_index < 0 || now - shown_tick >= kFrameNumberIntervalMs) {
+      show_frame_number(index);
+      shown_index = index;
+      shown_tick = now;
+    }
+    const auto pts = static_cast<double>(scan::ReadInteger(Span(out, p + 5, pts_time)));
+    StoreFrameTime(result, index, index == 0 ? 0 : seconds_per_sample * pts);
+    ++index;
+    p = Find(out, " pts:", pts_time + 6);
+  }
+  if (index == 0) return 0;
+  result.last_frame_index = index - 1;
+  if (shown_index != result.last_frame_index) show_frame_number(result.last_frame_index);
+  result.frame_times.resize(index);
+  return 1;
+}
+
+}  // namespace clipwright

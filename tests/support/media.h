@@ -1,0 +1,36 @@
+// Media and tool runs for the tests: clips made with FFmpeg's own generators at test time, the
+// stream lines of a file, and any command line run to its end. Everything goes through
+// platform::ChildProcess, so it works the same natively and under Wine.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace clipwright::testing {
+
+// `text` in double quotes, as a command line names a path.
+std::string Quoted(std::string_view text);
+
+// The quoted path of this build's FFmpeg (test_config::kFfmpeg), to begin a command line with.
+std::string FfmpegCommand();
+
+// The path of a helper program built from tests/tools/<name>.cpp.
+std::string TestToolPath(std::string_view name);
+
+// Runs a command line (the program first, quoted) until the program exits, and returns its
+// standard output and standard error as one text; nullopt when it could not be started.
+std::optional<std::string> RunCommand(std::string_view command_line);
+
+// Makes a clip of `seconds` with FFmpeg: a 160x120 25 fps test picture when `video`, a 440 Hz
+// tone when `audio`. `extra_args` go right before the output path, e.g. "-c:v libx264 -g 25" or
+// "-c:a libmp3lame"; without them FFmpeg picks the container's default codecs. True when FFmpeg
+// left a non-empty file at `path`.
+bool MakeClip(const std::string& path, double seconds, bool video, bool audio, std::string_view extra_args = "");
+
+// The "Stream #0:..." lines that FFmpeg prints for a file, without leading blanks or line ends;
+// empty when FFmpeg cannot read the file.
+std::vector<std::string> ProbeStreams(const std::string& path);
+
+}  // namespace clipwright::testing
