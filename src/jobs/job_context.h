@@ -3,10 +3,14 @@
 #pragma once
 
 #include <atomic>
+#include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/stream_model.h"
+#include "common/dialog.h"
+#include "tools/analysis_result.h"
 
 namespace clipwright {
 
@@ -19,6 +23,10 @@ enum JobOperation : int {
   OP_SPLIT_AT_KEYFRAMES = 7,
 };
 
+// How a job's command is run: ScanOutput's signature.
+using ScanFunction = std::function<int(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort,
+                                       std::string_view command, int mode, int* gain, double duration)>;
+
 struct JobContext {
   std::atomic<int> abort{0};  // 1 once the user pressed 中断
   int operation = 0;          // a JobOperation
@@ -28,6 +36,12 @@ struct JobContext {
   FileList* files = nullptr;  // the list page's files (concatenate, separate, convert)
   SplitPageState* split = nullptr;  // the split page's frame data (split at every keyframe)
   std::vector<std::string> temp_slots;  // paths of temp copies, by slot
+
+  // Where log.txt is kept, ending in a separator; empty: the executable's folder.
+  std::string program_folder;
+  // Replaceable for tests; empty: ScanOutput and platform::RequestPowerOff.
+  ScanFunction scan_output;
+  std::function<bool()> power_off;
 };
 
 }  // namespace clipwright

@@ -18,3 +18,10 @@ std::uint32_t TickCount() {
 void SleepMilliseconds(int milliseconds) { std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds)); }
 
 }  // namespace clipwright::platform
+
+namespace clipwright::platform {
+
+// The native build has no user session to end; it only says that it did not shut down.
+bool RequestPowerOff() { return false; }
+
+}  // namespace clipwright::platform

@@ -1,0 +1,42 @@
+// One FFmpeg command per job file, from the page that started the run, the settings page and
+// the conversion options.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "common/dialog.h"
+#include "common/requests.h"
+#include "jobs/job_context.h"
+
+namespace clipwright {
+
+// The command-length counter (UTF-16 units of the command + 2) may reach this and no more: a
+// command of at most 507 units is accepted.
+inline constexpr int COMMAND_LIMIT = 509;
+
+// Paths of one job file, filled by BuildJobCommand.
+struct JobFiles {
+  std::string command;       // the command; left empty when it was refused
+  std::string display_name;  // the listed path, shown as the file name
+  std::string input_path;    // what the command reads: the listed file, its temp copy, or the concat list
+  std::string output_path;   // what the command writes
+};
+
+// Builds the command of file `file_index` of the run. Temp copies are made and the concat list
+// written as needed (with `temp_copies`, the settings page's "一時ファイルを作成する"), and the
+// command is logged. A command over COMMAND_LIMIT is refused with a message box owned by
+// `progress` and the result is false; `files` still names what was made, for the clean-up.
+bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& requests, std::string_view ffmpeg,
+                     int file_index, bool temp_copies, JobFiles* files);
+
+// Appends " " + option text for every checked option of the settings page from entry
+// `first_entry` (0 for a convert, 14 for the copy operations) to the last, entry 17.
+void AppendGeneralOptions(std::string& text, Requests& requests, int first_entry);
+
+// The argument of settings box `box`: empty when it is not checked, else its caption as the page
+// shows it, followed, for a box with a value list (id box + 1), by a blank ("=" for
+// "-vf transpose") and the selected value.
+std::string GetOptionText(Dialog& settings, int box, bool has_value);
+
+}  // namespace clipwright

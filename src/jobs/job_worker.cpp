@@ -1,0 +1,165 @@
+#include "jobs/job_worker.h"
+
+#include <memory>
+
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "jobs/command_builder.h"
+#include "jobs/output_files.h"
+#include "jobs/tag_header.h"
+#include "platform/files.h"
+#include "platform/system.h"
+#include "tools/output_scanner.h"
+
+namespace clipwright {
+
+const char* OperationWord(int operation) {
+  switch (operation) {
+    case OP_SPLIT:
+      return "分割";
+    case OP_CONCATENATE:
+      return "連結";
+    case OP_MULTIPLEX:
+      return "多重化";
+    case OP_SEPARATE:
+      return "分離";
+    case OP_CONVERT:
+      return "変換";
+    default:
+      return "";
+  }
+}
+
+namespace {
+
+bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
+    if (lower(a[i]) != lower(b[i])) return false;
+  }
+  return true;
+}
+
+int FileCount(const JobContext& job, Dialog& page) {
+  switch (job.operation) {
+    case OP_SPLIT:
+    case OP_MULTIPLEX:
+      return 1;
+    case OP_CONCATENATE:
+      return page.RowCount(IDC_CONCAT_FILES) >= 2 ? 1 : 0;
+    case OP_SEPARATE:
+      return page.RowCount(IDC_SEPARATE_FILES);
+    case OP_CONVERT:
+      return page.RowCount(IDC_CONVERT_FILES);
+    default:
+      return 0;
+  }
+}
+
+double FileDuration(const JobContext& job, int file_index) {
+  if (job.operation != OP_CONVERT || job.files == nullptr) return 0;
+  if (file_index < 0 || file_index >= static_cast<int>(job.files->files.size())) return 0;
+  return job.files->files[static_cast<std::size_t>(file_index)].duration;
+}
+
+// Temp copies and the concat list of one file go, and the output takes its final name.
+void PostProcess(JobContext& job, Dialog& page, bool temp_copies, const JobFiles& files) {
+  int slots = 0;
+  bool single_copy = false;
+  if (temp_copies) {
+    switch (job.operation) {
+      case OP_CONCATENATE:
+        slots = page.RowCount(IDC_CONCAT_FILES);
+        break;
+      case OP_MULTIPLEX:
+        slots = 2;
+        break;
+      default:
+        slots = 1;
+        single_copy = true;
+        break;
+    }
+  } else if (job.operation != OP_SPLIT && job.operation != OP_CONCATENATE) {
+    return;  // the output keeps the free name it was written under
+  }
+  FinishOutputFiles(job, files.display_name, files.input_path, files.output_path, slots, single_copy);
+}
+
+}  // namespace
+
+void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& requests) {
+  const std::string word = OperationWord(job.operation);
+  bool temp_copies = false;
+  bool strip_tags = false;
+  if (Dialog* settings = requests.Page(PAGE_SETTINGS)) {
+    temp_copies = settings->IsChecked(IDC_TEMP_COPIES);
+    strip_tags = settings->IsChecked(IDC_OPT_STRIP_ID3);
+  }
+
+  const int file_count = FileCount(job, page);
+  int successes = 0;
+  bool aborted = false;
+  std::string ffmpeg;
+  if (file_count == 0) {
+    progress.SetText(IDC_PROGRESS_PROCESS, word + "すべきファイルがありません。");
+  } else if (!requests.FfmpegPath(&ffmpeg)) {
+    progress.SetText(IDC_PROGRESS_PROCESS, "FFmpeg.exeがありません。");
+  } else {
+    for (int file_index = 0; file_index < file_count; ++file_index) {
+      JobFiles files;
+      if (!BuildJobCommand(job, page, progress, requests, ffmpeg, file_index, temp_copies, &files)) {
+        progress.SetText(IDC_PROGRESS_PROCESS, "コマンドの作成に失敗しました。");
+        // The copies and the concat list made for the refused command are not left behind.
+        PostProcess(job, page, temp_copies, files);
+        continue;
+      }
+      progress.SetText(IDC_PROGRESS_FILE, files.display_name);
+      progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを" + word + "中です．．．");
+
+      int verdict;
+      {
+        auto result = std::make_unique<AnalysisResult>();
+        verdict = job.scan_output
+                      ? job.scan_output(*result, progress, job.abort, files.command, SCAN_JOB, nullptr,
+                                        FileDuration(job, file_index))
+                      : ScanOutput(*result, progress, job.abort, files.command, SCAN_JOB, nullptr,
+                                   FileDuration(job, file_index));
+      }
+
+      if (verdict == VERDICT_SUCCESS) {
+        progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "に成功しました。");
+        ++successes;
+        const auto size = platform::FileSize(files.output_path);
+        if (size && *size > 0 && strip_tags && EqualsIgnoringCase(job.container, "mp3")) {
+          StripTagHeader(files.output_path);
+        }
+      } else if (verdict == VERDICT_ABORTED) {
+        progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "を中断中です．．．");
+        progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "を中断しました。");
+        aborted = true;
+      } else {
+        progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "に失敗しました。");
+      }
+      PostProcess(job, page, temp_copies, files);
+      if (aborted) break;
+    }
+  }
+
+  progress.SetText(IDC_PROGRESS_STATUS, "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " +
+                                            std::to_string(file_count - successes) + " ファイル");
+  progress.StopTimer();
+  progress.Show(IDC_PROGRESS_ABORT, false);
+  progress.Show(IDC_PROGRESS_CLOSE, true);
+
+  // Failed files do not prevent the shut-down; an abort does.
+  if (job.operation == OP_CONVERT && !aborted && page.IsChecked(IDC_CONVERT_POWER_OFF)) {
+    if (job.power_off) {
+      job.power_off();
+    } else {
+      platform::RequestPowerOff();
+    }
+  }
+}
+
+}  // namespace clipwright

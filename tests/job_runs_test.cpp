@@ -1,0 +1,306 @@
+// Whole runs of the five operations with this build's real FFmpeg on clips made for the test:
+// the outputs exist under their final names, hold the streams asked for and decode, and nothing
+// of the run is left behind.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "jobs/job_worker.h"
+#include "jobs/tag_header.h"
+#include "platform/files.h"
+#include "support/fake_dialog.h"
+#include "support/job_pages.h"
+#include "support/media.h"
+#include "support/temp_dir.h"
+#include "test_config.h"
+
+namespace clipwright {
+namespace {
+
+using testing::FakeDialog;
+using testing::FakeRequests;
+using testing::TempDir;
+
+// The kind word of each stream of a file, in order.
+std::vector<std::string> Kinds(const std::string& path) {
+  std::vector<std::string> kinds;
+  for (const std::string& line : testing::ProbeStreams(path)) {
+    for (const char* kind : {"Video", "Audio", "Subtitle", "Data"}) {
+      if (line.find(std::string(": ") + kind + ":") != std::string::npos) {
+        kinds.emplace_back(kind);
+        break;
+      }
+    }
+  }
+  return kinds;
+}
+
+// The play time FFmpeg reports for a file; -1 when it reports none.
+double Duration(const std::string& path) {
+  const auto output = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -i " +
+                                          testing::Quoted(path));
+  const std::size_t at = output ? output->find("Duration: ") : std::string::npos;
+  if (at == std::string::npos || output->compare(at + 10, 3, "N/A") == 0) return -1;
+  const std::string time = output->substr(at + 10, 11);
+  return std::atoi(time.substr(0, 2).c_str()) * 3600 + std::atoi(time.substr(3, 2).c_str()) * 60 +
+         std::atof(time.substr(6).c_str());
+}
+
+// FFmpeg decodes the whole file without a single error.
+bool Decodes(const std::string& path) {
+  const auto output = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -v error -i " +
+                                          testing::Quoted(path) + " -f null -");
+  return output && output->empty();
+}
+
+std::vector<std::string> Names(const std::string& folder) {
+  std::vector<std::string> names;
+  for (const auto& entry : platform::ListFolder(folder)) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string SummaryOf(int successes, int failures) {
+  return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) +
+         " ファイル";
+}
+
+const char* const kVideoAudio = "-c:v libx264 -preset ultrafast -g 25 -c:a aac -shortest";
+
+class JobRunTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    testing::FillSettingsPage(settings());
+    settings().SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
+    job.program_folder = logs.path();
+    job.power_off = [this] {
+      ++power_offs;
+      return true;
+    };
+  }
+
+  FakeDialog& settings() { return requests.page(PAGE_SETTINGS); }
+  FakeDialog& page(int index) { return requests.page(index); }
+
+  std::string Clip(const std::string& name, double seconds, bool video, bool audio, const std::string& args) {
+    const std::string path = media.File(name);
+    EXPECT_TRUE(testing::MakeClip(path, seconds, video, audio, args)) << name;
+    return path;
+  }
+
+  // One checked row per stream line, as the probe fills a stream list.
+  static void StreamRows(FakeDialog& target, int list_id, const std::string& file) {
+    target.AddRows(list_id, testing::ProbeStreams(file), true);
+  }
+
+  // A list page's file as the probe stores it: every stream selected, and its play time.
+  void AddListFile(FakeDialog& target, int list_id, const std::string& file) {
+    target.AddRows(list_id, {file});
+    FileEntry entry;
+    for (const std::string& line : testing::ProbeStreams(file)) entry.streams.push_back(StreamEntry{line, 1});
+    entry.duration = Duration(file);
+    files.files.push_back(entry);
+    job.files = &files;
+  }
+
+  void Run(int operation, FakeDialog& target) {
+    job.operation = operation;
+    JobWorker(job, progress, target, requests);
+  }
+
+  std::string Summary() { return progress.Text(IDC_PROGRESS_STATUS); }
+
+  TempDir media;
+  TempDir logs;
+  FakeRequests requests;
+  FakeDialog progress;
+  JobContext job;
+  FileList files;
+  int power_offs = 0;
+};
+
+TEST_F(JobRunTest, SplitCutsTheRangeAndNamesIt) {
+  const std::string clip = Clip("clip.mp4", 3, true, true, kVideoAudio);
+  FakeDialog& split = page(PAGE_SPLIT);
+  split.SetText(IDC_SPLIT_PATH, clip);
+  StreamRows(split, IDC_SPLIT_STREAMS, clip);
+  testing::SelectContainer(split, IDC_SPLIT_CONTAINER, "mp4");
+  job.start_time = 1;
+  job.end_time = 2;
+  Run(OP_SPLIT, split);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  const std::string piece = media.File("clip_00001.000-00002.000_1.mp4");
+  EXPECT_EQ(Kinds(piece), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(Duration(piece), 1, 0.5);
+  EXPECT_TRUE(Decodes(piece));
+
+  // Again on a temp copy: the same range now takes the next counter, and the copy is gone.
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  Run(OP_SPLIT, split);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"clip.mp4", "clip_00001.000-00002.000_1.mp4",
+                                                           "clip_2.mp4"}));
+  EXPECT_EQ(Kinds(media.File("clip_2.mp4")), (std::vector<std::string>{"Video", "Audio"}));
+}
+
+TEST_F(JobRunTest, ConcatenateJoinsFilesWithJapaneseNamesAndQuotes) {
+  const std::string first = Clip("夏の動画.mp4", 1, true, true, kVideoAudio);
+  const std::string second = Clip("Don't Stop.mp4", 1, true, true, kVideoAudio);
+  FakeDialog& concatenate = page(PAGE_CONCATENATE);
+  concatenate.AddRows(IDC_CONCAT_FILES, {first, second});
+  StreamRows(concatenate, IDC_CONCAT_STREAMS, first);
+  testing::SelectContainer(concatenate, IDC_CONCAT_CONTAINER, "mp4");
+
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  Run(OP_CONCATENATE, concatenate);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  const std::string joined = media.File("Don't Stop_1.mp4");
+  EXPECT_EQ(Kinds(joined), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(Duration(joined), 2, 0.3);
+  EXPECT_TRUE(Decodes(joined));
+
+  settings().SetChecked(IDC_TEMP_COPIES, false);
+  Run(OP_CONCATENATE, concatenate);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  EXPECT_NEAR(Duration(media.File("Don't Stop_2.mp4")), 2, 0.3);
+  EXPECT_EQ(Names(media.path()),
+            (std::vector<std::string>{"Don't Stop.mp4", "Don't Stop_1.mp4", "Don't Stop_2.mp4", "夏の動画.mp4"}));
+}
+
+TEST_F(JobRunTest, MultiplexJoinsTheCheckedStreamsOfTwoFiles) {
+  const std::string video = Clip("video.mp4", 1, true, false, "-c:v libx264 -preset ultrafast");
+  const std::string sound = Clip("sound.m4a", 1, false, true, "-c:a aac");
+  FakeDialog& mux = page(PAGE_MULTIPLEX);
+  mux.SetText(IDC_MUX_PATH1, video);
+  mux.SetText(IDC_MUX_PATH2, sound);
+  StreamRows(mux, IDC_MUX_STREAMS1, video);
+  StreamRows(mux, IDC_MUX_STREAMS2, sound);
+  testing::SelectContainer(mux, IDC_MUX_CONTAINER, "mkv");
+  Run(OP_MULTIPLEX, mux);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  EXPECT_EQ(Kinds(media.File("sound_1.mkv")), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_TRUE(Decodes(media.File("sound_1.mkv")));
+
+  // Only the second file: it is input 0 of the command. On temp copies, which go afterwards.
+  mux.SetRowChecked(IDC_MUX_STREAMS1, 0, false);
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  Run(OP_MULTIPLEX, mux);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  EXPECT_EQ(Kinds(media.File("sound_2.mkv")), (std::vector<std::string>{"Audio"}));
+  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"sound.m4a", "sound_1.mkv", "sound_2.mkv", "video.mp4"}));
+}
+
+TEST_F(JobRunTest, SeparateTakesTheAudioOfEveryFile) {
+  FakeDialog& separate = page(PAGE_SEPARATE);
+  AddListFile(separate, IDC_SEPARATE_FILES, Clip("one.mkv", 1, true, true, kVideoAudio));
+  AddListFile(separate, IDC_SEPARATE_FILES, Clip("two.mkv", 1, true, true, kVideoAudio));
+  separate.SetChecked(IDC_SEPARATE_AUDIO_ONLY, true);
+  testing::SelectContainer(separate, IDC_SEPARATE_CONTAINER, "aac");
+  Run(OP_SEPARATE, separate);
+  EXPECT_EQ(Summary(), SummaryOf(2, 0));
+  for (const char* name : {"one_1.aac", "two_1.aac"}) {
+    EXPECT_EQ(Kinds(media.File(name)), (std::vector<std::string>{"Audio"})) << name;
+    EXPECT_TRUE(Decodes(media.File(name))) << name;
+  }
+}
+
+// FFmpeg's tag of an MP3 written with -map_metadata -1 and the bitexact flags is exactly 20
+// bytes; with 1405 checked the output keeps its audio and loses exactly that tag.
+TEST_F(JobRunTest, ConvertToMp3RemovesFfmpegsTwentyByteTag) {
+  FakeDialog& convert = page(PAGE_CONVERT);
+  testing::FillConvertOptionLists(convert);
+  AddListFile(convert, IDC_CONVERT_FILES, Clip("tone.wav", 1, false, true, ""));
+  testing::SelectOption(convert, IDC_CONVERT_ACODEC, "libmp3lame");
+  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "mp3");
+  testing::CheckOption(settings(), IDC_OPT_MAP_METADATA, "-1");
+  testing::CheckOption(settings(), IDC_OPT_BITEXACT);
+  testing::CheckOption(settings(), IDC_COMMAND_LOG);
+  convert.SetChecked(IDC_CONVERT_POWER_OFF, true);
+
+  Run(OP_CONVERT, convert);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  std::string tagged;
+  ASSERT_TRUE(platform::ReadWholeFile(media.File("tone_1.mp3"), &tagged));
+  EXPECT_EQ(TagHeaderLength(tagged), 20u);
+
+  testing::CheckOption(settings(), IDC_OPT_STRIP_ID3);
+  Run(OP_CONVERT, convert);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  std::string stripped;
+  ASSERT_TRUE(platform::ReadWholeFile(media.File("tone_2.mp3"), &stripped));
+  EXPECT_EQ(stripped, tagged.substr(20));
+  EXPECT_TRUE(Decodes(media.File("tone_2.mp3")));
+  EXPECT_EQ(power_offs, 2);
+
+  std::string log;
+  ASSERT_TRUE(platform::ReadWholeFile(logs.File("log.txt"), &log));
+  const std::string command = testing::FfmpegCommand() + " -i " + testing::Quoted(media.File("tone.wav")) +
+                              " -map 0:0 -c:a libmp3lame -map_metadata -1 -fflags +bitexact -flags:v +bitexact"
+                              " -flags:a +bitexact ";
+  EXPECT_EQ(log, "\xEF\xBB\xBF" + command + testing::Quoted(media.File("tone_1.mp3")) + "\r\n" + command +
+                     testing::Quoted(media.File("tone_2.mp3")) + "\r\n");
+}
+
+TEST_F(JobRunTest, ConvertWithSpeedAndAFileThatIsNoMedia) {
+  FakeDialog& convert = page(PAGE_CONVERT);
+  testing::FillConvertOptionLists(convert);
+  AddListFile(convert, IDC_CONVERT_FILES, Clip("movie.mkv", 2, true, true, kVideoAudio));
+  convert.AddRows(IDC_CONVERT_FILES, {media.Write("notes.txt", "not a movie")});
+  files.files.push_back(FileEntry{{{"Stream #0:0: Video: h264", 1}}, 0});
+  testing::SelectOption(convert, IDC_CONVERT_VCODEC, "libx264");
+  testing::SelectOption(convert, IDC_CONVERT_PRESET, "ultrafast");
+  testing::SelectOption(convert, IDC_CONVERT_ACODEC, "aac");
+  testing::SelectOption(convert, IDC_CONVERT_SPEED, "2");
+  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "mp4");
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  Run(OP_CONVERT, convert);
+  EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイルの変換に失敗しました。");
+  EXPECT_EQ(Summary(), SummaryOf(1, 1));
+  EXPECT_EQ(Kinds(media.File("movie_1.mp4")), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(Duration(media.File("movie_1.mp4")), 1, 0.3);
+  EXPECT_TRUE(Decodes(media.File("movie_1.mp4")));
+  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
+}
+
+// The user presses 中断 as the second of three files starts: that file and the third fail, the
+// first stands, and a checked power-off is not done.
+TEST_F(JobRunTest, AbortStopsTheRun) {
+  class AbortOnSecondFile : public FakeDialog {
+   public:
+    explicit AbortOnSecondFile(JobContext& job) : job_(job) {}
+    void SetText(int id, std::string_view text) override {
+      FakeDialog::SetText(id, text);
+      if (id == IDC_PROGRESS_FILE && TextHistory(id).size() == 2) job_.abort = 1;
+    }
+
+   private:
+    JobContext& job_;
+  };
+  FakeDialog& convert = page(PAGE_CONVERT);
+  testing::FillConvertOptionLists(convert);
+  const std::string clip = Clip("a.mkv", 1, true, true, kVideoAudio);
+  for (int i = 0; i < 3; ++i) AddListFile(convert, IDC_CONVERT_FILES, clip);
+  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "mkv");
+  convert.SetChecked(IDC_CONVERT_POWER_OFF, true);
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  AbortOnSecondFile aborting(job);
+  job.operation = OP_CONVERT;
+  JobWorker(job, aborting, convert, requests);
+  EXPECT_EQ(aborting.Text(IDC_PROGRESS_STATUS), SummaryOf(1, 2));
+  EXPECT_EQ(aborting.Text(IDC_PROGRESS_PROCESS), "ファイルの変換を中断しました。");
+  EXPECT_EQ(power_offs, 0);
+  // Whatever FFmpeg left of the aborted file keeps a name of its own; no temp copy is left.
+  const auto names = Names(media.path());
+  ASSERT_GE(names.size(), 2u);
+  EXPECT_EQ(names[0], "a.mkv");
+  EXPECT_EQ(names[1], "a_1.mkv");
+  for (const std::string& name : names) EXPECT_EQ(name.find("temp"), std::string::npos) << name;
+}
+
+}  // namespace
+}  // namespace clipwright
