@@ -1,3 +1,7 @@
-#include <windows.h>
+#include "settings/settings_store.h"
+#include "ui/main_window.h"
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) { return 0; }
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
+  if (!clipwright::ui::CreateMainWindow(instance, show_command, clipwright::SettingsPaths())) return 0;
+  return clipwright::ui::RunMessageLoop();
+}

@@ -1,0 +1,45 @@
+# Shared by scripts/run and scripts/screenshot: a Wine prefix of their own and a first status.ini.
+# Source it with $root set to the repository.
+
+wine_binary() {
+  command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || command -v wine
+}
+
+# Creates the prefix $WINEPREFIX once, asking for no downloads (no Mono, no Gecko).
+prepare_prefix() {
+  export WINEDEBUG=${WINEDEBUG:--all}
+  export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree,mshtml=}
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    mkdir -p "$WINEPREFIX"
+    "$(wine_binary)" wineboot -i >/dev/null 2>&1 || true
+    wineserver -w || true
+  fi
+}
+
+# Imports registry settings given as the lines after REGEDIT4.
+import_registry() {
+  local file
+  file=$(mktemp --suffix=.reg)
+  { echo REGEDIT4; echo; cat; } >"$file"
+  "$(wine_binary)" regedit "$file" >/dev/null 2>&1
+  wineserver -w || true
+  rm -f "$file"
+}
+
+# The Windows path of a file under Wine's Z: drive.
+windows_path() {
+  printf 'Z:%s' "$(realpath -s "$1")" | tr / '\\'
+}
+
+# A status.ini beside the program whose FFmpeg path is the cached Windows ffmpeg.exe, unless one
+# is there already (the user's own settings are never replaced). UTF-16LE with its byte-order
+# mark, the encoding the program keeps the file in, so that its Japanese keys stay intact.
+write_first_status_ini() {
+  local program_dir=$1 ffmpeg=$root/.cache/ffmpeg-win32/ffmpeg.exe
+  [ -f "$program_dir/status.ini" ] && return 0
+  [ -f "$ffmpeg" ] || return 0
+  {
+    printf '\xff\xfe'
+    printf '[setting]\r\nFFmpeg Path=%s\r\n' "$(windows_path "$ffmpeg")" | iconv -f UTF-8 -t UTF-16LE
+  } >"$program_dir/status.ini"
+}

@@ -1,0 +1,192 @@
+#include "ui/progress_dialog.h"
+
+#include <process.h>
+
+#include <cstdint>
+#include <memory>
+
+#include "common/control_ids.h"
+#include "common/placement.h"
+#include "platform/system.h"
+#include "platform/win32/wide.h"
+#include "ui/window_dialog.h"
+
+namespace clipwright::ui {
+namespace {
+
+constexpr UINT_PTR kElapsedTimer = 0;
+// Sent by the worker thread as its very last act.
+constexpr UINT MSG_PROGRESS_WORKER_DONE = WM_APP + 0x310;
+constexpr const wchar_t* kRunProperty = L"Clipwright.ProgressRun";
+
+struct ProgressRun;
+
+// The dialog as the worker sees it. 閉じる is shown by the dialog itself once the worker has
+// returned: shown any earlier, a click could end the dialog (and free the run's record) while the
+// worker still uses it. End is likewise carried out only then.
+class ProgressView : public WindowDialog {
+ public:
+  explicit ProgressView(ProgressRun* run);
+  void Show(int id, bool visible) override;
+  void End(int result) override;
+
+ private:
+  ProgressRun* run_;
+};
+
+struct ProgressRun {
+  ProgressVariant variant = ProgressVariant::kJob;
+  std::atomic<int>* abort = nullptr;
+  ProgressWorker worker;
+  HWND dialog = nullptr;
+  HANDLE thread = nullptr;
+  std::uint32_t start_tick = 0;
+  HHOOK key_filter = nullptr;
+  std::unique_ptr<ProgressView> view;
+  // Touched on the dialog's thread only.
+  bool worker_done = false;
+  int requested_end = -1;
+};
+
+ProgressView::ProgressView(ProgressRun* run) : WindowDialog(run->dialog), run_(run) {}
+
+void ProgressView::Show(int id, bool visible) {
+  if (id == IDC_PROGRESS_CLOSE && visible) return;
+  WindowDialog::Show(id, visible);
+}
+
+void ProgressView::End(int result) {
+  RunOnWindowThread(window(), [&] { run_->requested_end = result; });
+}
+
+// While the worker runs, no key reaches the dialog: Enter, Escape, Space and Alt+F4 would
+// otherwise end or abort the run through the dialog manager. The mouse still works.
+LRESULT CALLBACK FilterProgressKeys(int code, WPARAM wparam, LPARAM lparam) {
+  if (code >= 0) {
+    const MSG* message = reinterpret_cast<const MSG*>(lparam);
+    if (message->hwnd && message->message >= WM_KEYFIRST && message->message <= WM_KEYLAST) {
+      const auto* run = static_cast<const ProgressRun*>(GetPropW(GetAncestor(message->hwnd, GA_ROOT), kRunProperty));
+      if (run && !run->worker_done) return 1;
+    }
+  }
+  return CallNextHookEx(nullptr, code, wparam, lparam);
+}
+
+unsigned __stdcall RunWorker(void* argument) {
+  auto* run = static_cast<ProgressRun*>(argument);
+  run->worker(*run->view);
+  const HWND dialog = run->dialog;
+  const HANDLE self = run->thread;
+  run->thread = nullptr;
+  CloseHandle(self);
+  // The last touch of the run: from here on the dialog may end and its starter free everything.
+  SendMessageW(dialog, MSG_PROGRESS_WORKER_DONE, 0, 0);
+  return 0;
+}
+
+void FinishRun(HWND dialog, ProgressRun* run) {
+  run->worker_done = true;
+  KillTimer(dialog, kElapsedTimer);
+  if (run->variant == ProgressVariant::kAnalysis) {
+    EndDialog(dialog, run->requested_end >= 0 ? run->requested_end : (run->abort->load() ? 2 : 1));
+    return;
+  }
+  ShowWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), SW_HIDE);
+  HWND close = GetDlgItem(dialog, IDC_PROGRESS_CLOSE);
+  ShowWindow(close, SW_SHOW);
+  SendMessageW(dialog, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(close), TRUE);
+  if (run->requested_end >= 0) EndDialog(dialog, run->requested_end);
+}
+
+void StartRun(HWND dialog, ProgressRun* run) {
+  SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(run));
+  run->dialog = dialog;
+  run->view = std::make_unique<ProgressView>(run);
+  const bool analysis = run->variant == ProgressVariant::kAnalysis;
+  if (run->variant == ProgressVariant::kVolume) SetWindowTextW(dialog, L"AACGain");
+  CenterOverOwner(dialog);
+  ShowWindow(GetDlgItem(dialog, IDC_PROGRESS_CLOSE), SW_HIDE);
+  if (analysis) {
+    // Greyed until the analysis worker enables it.
+    EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), FALSE);
+    SetDlgItemTextW(dialog, IDC_PROGRESS_PROCESS, L"ファイル名を取得中．．．");
+  } else {
+    ShowWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), SW_SHOW);
+  }
+  run->start_tick = platform::TickCount();
+  SetTimer(dialog, kElapsedTimer, 1000, nullptr);
+  if (analysis) run->abort->store(0);
+  SetPropW(dialog, kRunProperty, run);
+  run->key_filter = SetWindowsHookExW(WH_MSGFILTER, FilterProgressKeys, nullptr, GetCurrentThreadId());
+  // Started suspended so that the handle is stored before the worker can read it.
+  const uintptr_t thread = _beginthreadex(nullptr, 0, RunWorker, run, CREATE_SUSPENDED, nullptr);
+  if (!thread) {
+    if (analysis) run->requested_end = 2;
+    FinishRun(dialog, run);
+    return;
+  }
+  run->thread = reinterpret_cast<HANDLE>(thread);
+  ResumeThread(run->thread);
+}
+
+INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wparam, LPARAM lparam) {
+  if (AnswerWindowThreadCall(message, lparam)) return TRUE;
+  auto* run = reinterpret_cast<ProgressRun*>(GetWindowLongPtrW(dialog, GWLP_USERDATA));
+  switch (message) {
+    case WM_INITDIALOG:
+      StartRun(dialog, reinterpret_cast<ProgressRun*>(lparam));
+      return TRUE;
+    case WM_TIMER:
+      if (run) {
+        const std::string title = ElapsedTitle(run->variant, platform::TickCount() - run->start_tick);
+        SetWindowTextW(dialog, platform::Widen(title).c_str());
+      }
+      return TRUE;
+    case WM_COMMAND:
+      if (!run) return FALSE;
+      switch (LOWORD(wparam)) {
+        case IDC_PROGRESS_CLOSE:
+          if (run->variant != ProgressVariant::kAnalysis && run->worker_done) EndDialog(dialog, 1);
+          return TRUE;
+        case IDC_PROGRESS_ABORT:
+          if (run->variant != ProgressVariant::kAnalysis) EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), FALSE);
+          run->abort->store(1);
+          return TRUE;
+      }
+      return FALSE;
+    case MSG_PROGRESS_WORKER_DONE:
+      if (run) FinishRun(dialog, run);
+      return TRUE;
+    case WM_CLOSE:
+      // No system menu, no close box: the dialog ends only as above.
+      return TRUE;
+    case WM_DESTROY:
+      if (run && run->key_filter) UnhookWindowsHookEx(run->key_filter);
+      RemovePropW(dialog, kRunProperty);
+      return FALSE;
+  }
+  return FALSE;
+}
+
+}  // namespace
+
+void CenterOverOwner(HWND dialog) {
+  HWND owner = GetWindow(dialog, GW_OWNER);
+  RECT owner_rect{};
+  RECT dialog_rect{};
+  if (!owner || !GetWindowRect(owner, &owner_rect) || !GetWindowRect(dialog, &dialog_rect)) return;
+  const ScreenRect inner{dialog_rect.left, dialog_rect.top, dialog_rect.right, dialog_rect.bottom};
+  const auto place = CenterOver({owner_rect.left, owner_rect.top, owner_rect.right, owner_rect.bottom}, inner);
+  if (place) MoveWindow(dialog, place->x, place->y, inner.width(), inner.height(), TRUE);
+}
+
+int RunProgressDialog(HWND owner, ProgressVariant variant, std::atomic<int>& abort, ProgressWorker worker) {
+  ProgressRun run;
+  run.variant = variant;
+  run.abort = &abort;
+  run.worker = std::move(worker);
+  return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+                                          ProgressDialogProc, reinterpret_cast<LPARAM>(&run)));
+}
+
+}  // namespace clipwright::ui

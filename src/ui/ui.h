@@ -1,2 +1,0 @@
-// The Windows user interface: main window, pages, progress dialog.
-#pragma once
