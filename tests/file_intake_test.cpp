@@ -202,10 +202,17 @@ TEST(AddFiles, ADropTakesFilesOnlyAndASingleTargetTakesTheFirst) {
   EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
   EXPECT_EQ(intake.shell.batches.back(), files);
 
+  // A name longer than a row holds cannot be looked at everywhere; it is kept for the probe to
+  // turn down, never dropped in silence.
+  const std::string too_long = intake.dir.File(std::string(260, 'x') + ".mp4");
+  const std::vector<std::string> with_long{intake.dir.File("gone.mp4"), too_long, files[1]};
+  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &with_long), 1);
+  EXPECT_EQ(intake.shell.batches.back(), (std::vector<std::string>{too_long, files[1]}));
+
   // Folders only: nothing to analyse, no dialog, no question.
   const std::vector<std::string> folders{folder};
   EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &folders), 1);
-  EXPECT_EQ(intake.shell.batches.size(), 2u);
+  EXPECT_EQ(intake.shell.batches.size(), 3u);
   EXPECT_TRUE(page.MessageBoxes().empty());
 }
 

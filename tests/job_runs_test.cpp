@@ -26,30 +26,8 @@ using testing::FakeDialog;
 using testing::FakeRequests;
 using testing::TempDir;
 
-// The kind word of each stream of a file, in order.
-std::vector<std::string> Kinds(const std::string& path) {
-  std::vector<std::string> kinds;
-  for (const std::string& line : testing::ProbeStreams(path)) {
-    for (const char* kind : {"Video", "Audio", "Subtitle", "Data"}) {
-      if (line.find(std::string(": ") + kind + ":") != std::string::npos) {
-        kinds.emplace_back(kind);
-        break;
-      }
-    }
-  }
-  return kinds;
-}
-
-// The play time FFmpeg reports for a file; -1 when it reports none.
-double Duration(const std::string& path) {
-  const auto output = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -i " +
-                                          testing::Quoted(path));
-  const std::size_t at = output ? output->find("Duration: ") : std::string::npos;
-  if (at == std::string::npos || output->compare(at + 10, 3, "N/A") == 0) return -1;
-  const std::string time = output->substr(at + 10, 11);
-  return std::atoi(time.substr(0, 2).c_str()) * 3600 + std::atoi(time.substr(3, 2).c_str()) * 60 +
-         std::atof(time.substr(6).c_str());
-}
+using testing::PlayTime;
+using testing::StreamKinds;
 
 // FFmpeg decodes the whole file without a single error.
 bool Decodes(const std::string& path) {
@@ -103,7 +81,7 @@ class JobRunTest : public ::testing::Test {
     target.AddRows(list_id, {file});
     FileEntry entry;
     for (const std::string& line : testing::ProbeStreams(file)) entry.streams.push_back(StreamEntry{line, 1});
-    entry.duration = Duration(file);
+    entry.duration = PlayTime(file);
     files.files.push_back(entry);
     job.files = &files;
   }
@@ -135,8 +113,8 @@ TEST_F(JobRunTest, SplitCutsTheRangeAndNamesIt) {
   Run(OP_SPLIT, split);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
   const std::string piece = media.File("clip_00001.000-00002.000_1.mp4");
-  EXPECT_EQ(Kinds(piece), (std::vector<std::string>{"Video", "Audio"}));
-  EXPECT_NEAR(Duration(piece), 1, 0.5);
+  EXPECT_EQ(StreamKinds(piece), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(PlayTime(piece), 1, 0.5);
   EXPECT_TRUE(Decodes(piece));
 
   // Again on a temp copy: the same range now takes the next counter, and the copy is gone.
@@ -145,7 +123,7 @@ TEST_F(JobRunTest, SplitCutsTheRangeAndNamesIt) {
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
   EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"clip.mp4", "clip_00001.000-00002.000_1.mp4",
                                                            "clip_2.mp4"}));
-  EXPECT_EQ(Kinds(media.File("clip_2.mp4")), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_EQ(StreamKinds(media.File("clip_2.mp4")), (std::vector<std::string>{"Video", "Audio"}));
 }
 
 TEST_F(JobRunTest, ConcatenateJoinsFilesWithJapaneseNamesAndQuotes) {
@@ -160,14 +138,14 @@ TEST_F(JobRunTest, ConcatenateJoinsFilesWithJapaneseNamesAndQuotes) {
   Run(OP_CONCATENATE, concatenate);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
   const std::string joined = media.File("Don't Stop_1.mp4");
-  EXPECT_EQ(Kinds(joined), (std::vector<std::string>{"Video", "Audio"}));
-  EXPECT_NEAR(Duration(joined), 2, 0.3);
+  EXPECT_EQ(StreamKinds(joined), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(PlayTime(joined), 2, 0.3);
   EXPECT_TRUE(Decodes(joined));
 
   settings().SetChecked(IDC_TEMP_COPIES, false);
   Run(OP_CONCATENATE, concatenate);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
-  EXPECT_NEAR(Duration(media.File("Don't Stop_2.mp4")), 2, 0.3);
+  EXPECT_NEAR(PlayTime(media.File("Don't Stop_2.mp4")), 2, 0.3);
   EXPECT_EQ(Names(media.path()),
             (std::vector<std::string>{"Don't Stop.mp4", "Don't Stop_1.mp4", "Don't Stop_2.mp4", "夏の動画.mp4"}));
 }
@@ -183,7 +161,7 @@ TEST_F(JobRunTest, MultiplexJoinsTheCheckedStreamsOfTwoFiles) {
   testing::SelectContainer(mux, IDC_MUX_CONTAINER, "mkv");
   Run(OP_MULTIPLEX, mux);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
-  EXPECT_EQ(Kinds(media.File("sound_1.mkv")), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_EQ(StreamKinds(media.File("sound_1.mkv")), (std::vector<std::string>{"Video", "Audio"}));
   EXPECT_TRUE(Decodes(media.File("sound_1.mkv")));
 
   // Only the second file: it is input 0 of the command. On temp copies, which go afterwards.
@@ -191,7 +169,7 @@ TEST_F(JobRunTest, MultiplexJoinsTheCheckedStreamsOfTwoFiles) {
   settings().SetChecked(IDC_TEMP_COPIES, true);
   Run(OP_MULTIPLEX, mux);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
-  EXPECT_EQ(Kinds(media.File("sound_2.mkv")), (std::vector<std::string>{"Audio"}));
+  EXPECT_EQ(StreamKinds(media.File("sound_2.mkv")), (std::vector<std::string>{"Audio"}));
   EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"sound.m4a", "sound_1.mkv", "sound_2.mkv", "video.mp4"}));
 }
 
@@ -204,7 +182,7 @@ TEST_F(JobRunTest, SeparateTakesTheAudioOfEveryFile) {
   Run(OP_SEPARATE, separate);
   EXPECT_EQ(Summary(), SummaryOf(2, 0));
   for (const char* name : {"one_1.aac", "two_1.aac"}) {
-    EXPECT_EQ(Kinds(media.File(name)), (std::vector<std::string>{"Audio"})) << name;
+    EXPECT_EQ(StreamKinds(media.File(name)), (std::vector<std::string>{"Audio"})) << name;
     EXPECT_TRUE(Decodes(media.File(name))) << name;
   }
 }
@@ -261,8 +239,8 @@ TEST_F(JobRunTest, ConvertWithSpeedAndAFileThatIsNoMedia) {
   Run(OP_CONVERT, convert);
   EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイルの変換に失敗しました。");
   EXPECT_EQ(Summary(), SummaryOf(1, 1));
-  EXPECT_EQ(Kinds(media.File("movie_1.mp4")), (std::vector<std::string>{"Video", "Audio"}));
-  EXPECT_NEAR(Duration(media.File("movie_1.mp4")), 1, 0.3);
+  EXPECT_EQ(StreamKinds(media.File("movie_1.mp4")), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NEAR(PlayTime(media.File("movie_1.mp4")), 1, 0.3);
   EXPECT_TRUE(Decodes(media.File("movie_1.mp4")));
   EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
 }

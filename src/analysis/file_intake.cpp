@@ -5,6 +5,7 @@
 #include "analysis/error_list.h"
 #include "analysis/file_list_ops.h"
 #include "analysis/probe.h"
+#include "common/limits.h"
 #include "platform/files.h"
 #include "platform/text.h"
 
@@ -44,7 +45,10 @@ std::vector<std::string> PathsFromOpenDialog(std::u16string_view buffer) {
 std::vector<std::string> PathsFromDrop(const std::vector<std::string>& dropped, bool single_file) {
   std::vector<std::string> paths;
   for (const std::string& path : dropped) {
-    if (!platform::PathExists(path) || platform::IsDirectory(path)) continue;
+    // A name too long for the lists may be unreadable only because of its length: it stays in
+    // the batch, so that the probe turns it down with an error line instead of it vanishing.
+    const bool too_long = platform::Utf16Length(path) > static_cast<std::size_t>(PATH_CAPACITY - 1);
+    if (platform::IsDirectory(path) || (!too_long && !platform::PathExists(path))) continue;
     paths.push_back(path);
     if (single_file) break;
   }

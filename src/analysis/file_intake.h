@@ -38,7 +38,8 @@ class IntakeShell {
 std::vector<std::string> PathsFromOpenDialog(std::u16string_view buffer);
 
 // The files of a drop, in drop order: folders and entries whose attributes cannot be read are
-// skipped; a single-file target keeps only the first file.
+// skipped, except names longer than a list row holds, which stay for the probe to turn down; a
+// single-file target keeps only the first file.
 std::vector<std::string> PathsFromDrop(const std::vector<std::string>& dropped, bool single_file);
 
 // Adds files to the job's target. `dropped` holds the paths of a drop, or is null to ask with

@@ -1,6 +1,7 @@
 #include "ui/concatenate_page.h"
 
 #include "common/control_ids.h"
+#include "ui/list_page.h"
 #include "ui/page_controls.h"
 #include "ui/window_dialog.h"
 
@@ -8,18 +9,14 @@ namespace clipwright::ui {
 
 INT_PTR CALLBACK ConcatenatePageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (AnswerWindowThreadCall(message, lparam)) return TRUE;
-  switch (message) {
-    case WM_INITDIALOG:
-      KeepPageState(page, lparam);
-      InstallDropList(page, IDC_CONCAT_FILES, 1, kFileListStyle);
-      SetUpList(GetDlgItem(page, IDC_CONCAT_STREAMS), kStreamListStyle);
-      FillContainerCombo(page, IDC_CONCAT_CONTAINER);
-      return TRUE;
-    case MSG_FILES_DROPPED:
-      ReleaseDrop(wparam);
-      return TRUE;
+  if (message == WM_INITDIALOG) {
+    KeepPageState(page, lparam);
+    InstallDropList(page, IDC_CONCAT_FILES, 1, kFileListStyle);
+    SetUpList(GetDlgItem(page, IDC_CONCAT_STREAMS), kStreamListStyle);
+    FillContainerCombo(page, IDC_CONCAT_CONTAINER);
+    return TRUE;
   }
-  return FALSE;
+  return HandleListPageMessage(page, kConcatenatePage, message, wparam, lparam) ? TRUE : FALSE;
 }
 
 }  // namespace clipwright::ui

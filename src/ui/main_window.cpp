@@ -9,6 +9,7 @@
 #include "common/control_ids.h"
 #include "common/limits.h"
 #include "common/placement.h"
+#include "platform/paths.h"
 #include "platform/win32/wide.h"
 #include "settings/tool_requests.h"
 #include "ui/concatenate_page.h"
@@ -241,6 +242,17 @@ void ShowCurrentPage(HWND main_window) {
   for (int index = 0; index < PAGE_COUNT; ++index) {
     ShowWindow(page_states[index].window, index == current ? SW_SHOW : SW_HIDE);
   }
+}
+
+std::string ProgramFilesFolder(HWND window) {
+  HWND main_window = GetAncestor(window, GA_ROOT);
+  if (!main_window || GetClassLongPtrW(main_window, GCLP_WNDPROC) != reinterpret_cast<ULONG_PTR>(MainWindowProc)) {
+    return {};
+  }
+  const MainWindowRecord* record = RecordOf(main_window);
+  if (!record) return {};
+  const platform::PathParts parts = platform::SplitPath(record->files.error_list);
+  return parts.drive + parts.directory;
 }
 
 }  // namespace clipwright::ui

@@ -5,6 +5,8 @@
 
 #include "ui/win32.h"
 
+#include <string>
+
 #include "settings/settings_store.h"
 
 namespace clipwright::ui {
@@ -20,5 +22,10 @@ int RunMessageLoop();
 void CreatePages(HWND main_window);
 // Shows the page of the current tab and hides the others.
 void ShowCurrentPage(HWND main_window);
+
+// The folder that holds the main window's status.ini and error.txt (the executable's folder,
+// unless a test chose another), ending in a separator; where error.txt and log.txt are written.
+// Empty when `window` does not belong to a main window.
+std::string ProgramFilesFolder(HWND window);
 
 }  // namespace clipwright::ui

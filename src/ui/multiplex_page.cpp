@@ -1,11 +1,16 @@
 #include "ui/multiplex_page.h"
 
+#include "analysis/analysis_job.h"
 #include "common/control_ids.h"
+#include "ui/list_page.h"
 #include "ui/page_controls.h"
+#include "ui/page_intake.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
 
+// The two inputs keep their streams' check marks in their lists, which the job reads; the page
+// has no storage of its own.
 INT_PTR CALLBACK MultiplexPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (AnswerWindowThreadCall(message, lparam)) return TRUE;
   switch (message) {
@@ -15,8 +20,22 @@ INT_PTR CALLBACK MultiplexPageProc(HWND page, UINT message, WPARAM wparam, LPARA
       InstallDropList(page, IDC_MUX_STREAMS2, 2, kStreamListStyle);
       FillContainerCombo(page, IDC_MUX_CONTAINER);
       return TRUE;
+    case WM_COMMAND:
+      switch (LOWORD(wparam)) {
+        case IDC_MUX_OPEN1:
+          AddFilesToPage(page, kMultiplexTarget1, nullptr);
+          return TRUE;
+        case IDC_MUX_OPEN2:
+          AddFilesToPage(page, kMultiplexTarget2, nullptr);
+          return TRUE;
+        case IDC_MUX_RUN:
+          RunPageJob(page, OP_MULTIPLEX, nullptr);
+          return TRUE;
+      }
+      return FALSE;
     case MSG_FILES_DROPPED:
-      ReleaseDrop(wparam);
+      AddFilesToPage(page, lparam == IDC_MUX_STREAMS2 ? kMultiplexTarget2 : kMultiplexTarget1,
+                     reinterpret_cast<HDROP>(wparam));
       return TRUE;
   }
   return FALSE;

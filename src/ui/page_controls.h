@@ -3,6 +3,7 @@
 
 #include "ui/win32.h"
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -16,11 +17,18 @@ struct PageState {
   HWND window = nullptr;
   FileList files;
   SplitPageState split;
+  // How the page has the shell open a file (the error list); replaceable for tests, so that no
+  // viewer opens. Empty: ShellExecuteW.
+  std::function<void(HWND owner, const wchar_t* verb, const wchar_t* file, int show)> shell_execute;
 };
 
 // Sent to a page when files are dropped on one of its lists: wParam the drop handle (the page
 // releases it), lParam the list's id.
 inline constexpr UINT MSG_FILES_DROPPED = WM_APP + 0x301;
+
+// Posted by a page to itself after a click on a stream's check box, so that it is handled once
+// the list view has toggled the box: wParam 0, lParam the stream row.
+inline constexpr UINT MSG_STREAM_CHECK_CHANGED = 0x8067;
 
 inline constexpr DWORD kFileListStyle = LVS_EX_GRIDLINES | LVS_EX_FULLROWSELECT | LVS_EX_LABELTIP;
 inline constexpr DWORD kStreamListStyle = kFileListStyle | LVS_EX_CHECKBOXES;

@@ -1,6 +1,7 @@
 #include "ui/separate_page.h"
 
 #include "common/control_ids.h"
+#include "ui/list_page.h"
 #include "ui/page_controls.h"
 #include "ui/window_dialog.h"
 
@@ -22,12 +23,9 @@ INT_PTR CALLBACK SeparatePageProc(HWND page, UINT message, WPARAM wparam, LPARAM
         EnableWindow(GetDlgItem(page, IDC_SEPARATE_STREAMS), !audio_only);
         return TRUE;
       }
-      return FALSE;
-    case MSG_FILES_DROPPED:
-      ReleaseDrop(wparam);
-      return TRUE;
+      break;
   }
-  return FALSE;
+  return HandleListPageMessage(page, kSeparatePage, message, wparam, lparam) ? TRUE : FALSE;
 }
 
 }  // namespace clipwright::ui

@@ -1,5 +1,6 @@
 #include "support/media.h"
 
+#include <cstdlib>
 #include <memory>
 
 #include "platform/files.h"
@@ -48,6 +49,17 @@ bool MakeClip(const std::string& path, double seconds, bool video, bool audio, s
   return size && *size > 0;
 }
 
+bool MakeManyStreams(const std::string& path, int streams) {
+  std::string maps;
+  for (int i = 0; i < streams; ++i) maps += " -map 0:a";
+  if (!RunCommand(FfmpegCommand() + " -hide_banner -nostdin -y -f lavfi -i sine=duration=0.05:sample_rate=8000" +
+                  maps + " -c:a pcm_u8 " + Quoted(path))) {
+    return false;
+  }
+  const auto size = platform::FileSize(path);
+  return size && *size > 0;
+}
+
 std::vector<std::string> ProbeStreams(const std::string& path) {
   std::vector<std::string> lines;
   const auto output = RunCommand(FfmpegCommand() + " -hide_banner -nostdin -i " + Quoted(path));
@@ -59,6 +71,30 @@ std::vector<std::string> ProbeStreams(const std::string& path) {
     at = end == std::string::npos ? output->size() : end;
   }
   return lines;
+}
+
+std::vector<std::string> LineKinds(const std::vector<std::string>& stream_lines) {
+  std::vector<std::string> kinds;
+  for (const std::string& line : stream_lines) {
+    for (const char* kind : {"Video", "Audio", "Subtitle", "Data"}) {
+      if (line.find(std::string(": ") + kind + ":") != std::string::npos) {
+        kinds.emplace_back(kind);
+        break;
+      }
+    }
+  }
+  return kinds;
+}
+
+std::vector<std::string> StreamKinds(const std::string& path) { return LineKinds(ProbeStreams(path)); }
+
+double PlayTime(const std::string& path) {
+  const auto output = RunCommand(FfmpegCommand() + " -hide_banner -nostdin -i " + Quoted(path));
+  const std::size_t at = output ? output->find("Duration: ") : std::string::npos;
+  if (at == std::string::npos || output->compare(at + 10, 3, "N/A") == 0) return -1;
+  const std::string time = output->substr(at + 10, 11);
+  return std::atoi(time.substr(0, 2).c_str()) * 3600 + std::atoi(time.substr(3, 2).c_str()) * 60 +
+         std::atof(time.substr(6).c_str());
 }
 
 }  // namespace clipwright::testing

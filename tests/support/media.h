@@ -29,8 +29,20 @@ std::optional<std::string> RunCommand(std::string_view command_line);
 // left a non-empty file at `path`.
 bool MakeClip(const std::string& path, double seconds, bool video, bool audio, std::string_view extra_args = "");
 
+// A short MOV of `streams` tiny audio streams (the Matroska muxer of the Windows build stops at
+// 256 tracks). True when FFmpeg left a non-empty file.
+bool MakeManyStreams(const std::string& path, int streams);
+
 // The "Stream #0:..." lines that FFmpeg prints for a file, without leading blanks or line ends;
 // empty when FFmpeg cannot read the file.
 std::vector<std::string> ProbeStreams(const std::string& path);
+
+// The kind word of each stream line, in order: "Video", "Audio", "Subtitle" or "Data".
+std::vector<std::string> LineKinds(const std::vector<std::string>& stream_lines);
+// The same for the streams of a file.
+std::vector<std::string> StreamKinds(const std::string& path);
+
+// The play time FFmpeg reports for a file in seconds; -1 when it reports none.
+double PlayTime(const std::string& path);
 
 }  // namespace clipwright::testing

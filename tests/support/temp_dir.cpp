@@ -36,8 +36,11 @@ TempDir::TempDir() {
 TempDir::~TempDir() {
   std::error_code ignored;
   // Read-only files inside must not keep the folder alive on Windows.
-  for (const auto& entry : std::filesystem::recursive_directory_iterator(FsPath(path_), ignored)) {
-    platform::ClearReadOnly(Utf8Path(entry.path()));
+  // The increment that takes an error code: a destructor must not throw on an entry it cannot
+  // step past.
+  for (std::filesystem::recursive_directory_iterator entry(FsPath(path_), ignored), end; entry != end;
+       entry.increment(ignored)) {
+    platform::ClearReadOnly(Utf8Path(entry->path()));
   }
   std::filesystem::remove_all(FsPath(path_), ignored);
 }

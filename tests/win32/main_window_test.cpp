@@ -140,39 +140,6 @@ TEST(MainWindow, KeepsSettingsAndPlacementThroughARestartAndStartsAfreshWithoutT
   }
 }
 
-struct ShownBox {
-  std::string text;
-  std::string caption;
-  HWND owner = nullptr;
-};
-
-// Waits for the next message box of this process, notes it and presses its OK button.
-ShownBox CloseNextMessageBox() {
-  ShownBox shown;
-  for (int waited = 0; waited < 10000 && !shown.owner; waited += 20) {
-    EnumWindows(
-        [](HWND window, LPARAM found) -> BOOL {
-          DWORD process = 0;
-          GetWindowThreadProcessId(window, &process);
-          wchar_t kind[32] = {};
-          GetClassNameW(window, kind, 32);
-          if (process != GetCurrentProcessId() || wcscmp(kind, L"#32770") != 0 || !IsWindowVisible(window) ||
-              !GetDlgItem(window, 0xFFFF)) {
-            return TRUE;
-          }
-          auto* box = reinterpret_cast<ShownBox*>(found);
-          box->owner = GetWindow(window, GW_OWNER);
-          box->caption = WindowTextOf(window);
-          box->text = WindowTextOf(GetDlgItem(window, 0xFFFF));
-          PostMessageW(window, WM_COMMAND, IDOK, 0);
-          return FALSE;
-        },
-        reinterpret_cast<LPARAM>(&shown));
-    if (!shown.owner) std::this_thread::sleep_for(std::chrono::milliseconds(20));
-  }
-  return shown;
-}
-
 class MainWindowRequests : public ::testing::Test {
  protected:
   // Asks from a worker thread, as workers do, while this thread runs the window.
@@ -206,7 +173,7 @@ TEST_F(MainWindowRequests, MissingToolsAreReportedByTheMainWindowAndAnswerNo) {
     const std::string missing = folder.File("missing.exe");
     settings.SetText(c.control, missing);
     ShownBox shown;
-    std::thread closer([&] { shown = CloseNextMessageBox(); });
+    std::thread closer([&] { shown = AnswerNextMessageBox(); });
     bool found = true;
     std::string path;
     AskFromWorker([&] { found = c.ffmpeg ? requests.FfmpegPath(&path) : requests.AacgainPath(&path); });
@@ -235,7 +202,7 @@ TEST_F(MainWindowRequests, TheAlternativeFfmpegIsUsedWhileItsBoxIsChecked) {
   wchar_t buffer[PATH_CAPACITY];
   std::fill(std::begin(buffer), std::end(buffer), L'#');
   settings.SetText(IDC_FFMPEG_PATH, std::string(400, 'x'));
-  std::thread closer([] { CloseNextMessageBox(); });
+  std::thread closer([] { AnswerNextMessageBox(); });
   AskFromWorker([&] { SendMessageW(main.window(), ui::MSG_GET_FFMPEG_PATH, 0, reinterpret_cast<LPARAM>(buffer)); });
   closer.join();
   EXPECT_EQ(buffer[PATH_CAPACITY - 1], L'\0');

@@ -2,6 +2,14 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
+#include <mutex>
+#include <thread>
+
+#include "common/control_ids.h"
+#include "drop_handle.h"
+
 #include "platform/win32/wide.h"
 #include "ui/main_window.h"
 #include "ui/window_dialog.h"
@@ -119,6 +127,151 @@ void ClickControl(HWND control) {
   RECT rect{};
   GetWindowRect(control, &rect);
   ClickAt(POINT{(rect.left + rect.right) / 2, (rect.top + rect.bottom) / 2});
+}
+
+namespace {
+
+constexpr int kMessageBoxText = 0xFFFF;
+// The open-file dialog's file name box and file type list.
+constexpr int kFileNameCombo = 0x47C;
+constexpr int kFileNameEdit = 0x480;
+constexpr int kFileTypeList = 0x470;
+
+bool IsOwnDialog(HWND window) {
+  DWORD process = 0;
+  GetWindowThreadProcessId(window, &process);
+  wchar_t kind[32] = {};
+  GetClassNameW(window, kind, 32);
+  return process == GetCurrentProcessId() && wcscmp(kind, L"#32770") == 0 && IsWindowVisible(window);
+}
+
+// The first visible dialog of this process for which `match` holds, or null.
+HWND FindOwnDialog(const std::function<bool(HWND)>& match) {
+  struct Search {
+    const std::function<bool(HWND)>* match;
+    HWND found = nullptr;
+  } search{&match};
+  EnumWindows(
+      [](HWND window, LPARAM argument) -> BOOL {
+        auto* s = reinterpret_cast<Search*>(argument);
+        if (!IsOwnDialog(window) || !(*s->match)(window)) return TRUE;
+        s->found = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Notes a message box and answers it; false when `window` is none.
+bool AnswerMessageBox(HWND window, int answer, ShownBox* shown) {
+  if (!window) return false;
+  shown->owner = GetWindow(window, GW_OWNER);
+  shown->caption = WindowTextOf(window);
+  shown->text = WindowTextOf(GetDlgItem(window, kMessageBoxText));
+  PostMessageW(window, WM_COMMAND, answer, 0);
+  return true;
+}
+
+HWND FindMessageBox() {
+  return FindOwnDialog([](HWND window) { return GetDlgItem(window, kMessageBoxText) != nullptr; });
+}
+
+}  // namespace
+
+ShownBox AnswerNextMessageBox(int answer) {
+  ShownBox shown;
+  for (int waited = 0; waited < 10000; waited += 20) {
+    if (AnswerMessageBox(FindMessageBox(), answer, &shown)) break;
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return shown;
+}
+
+struct MessageBoxAnswerer::State {
+  std::atomic<bool> stop{false};
+  std::mutex mutex;
+  std::vector<ShownBox> shown;
+  std::thread thread;
+};
+
+MessageBoxAnswerer::MessageBoxAnswerer(int answer) : state_(new State) {
+  state_->thread = std::thread([state = state_, answer] {
+    while (!state->stop) {
+      ShownBox box;
+      HWND window = FindMessageBox();
+      if (AnswerMessageBox(window, answer, &box)) {
+        {
+          std::lock_guard<std::mutex> lock(state->mutex);
+          state->shown.push_back(box);
+        }
+        // The box needs a moment to go; it must not be counted twice.
+        while (IsWindow(window) && IsWindowVisible(window) && !state->stop) {
+          std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+      }
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+  });
+}
+
+MessageBoxAnswerer::~MessageBoxAnswerer() {
+  state_->stop = true;
+  state_->thread.join();
+  delete state_;
+}
+
+std::vector<ShownBox> MessageBoxAnswerer::shown() {
+  std::lock_guard<std::mutex> lock(state_->mutex);
+  return state_->shown;
+}
+
+std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::string& folder) {
+  for (int waited = 0; waited < 10000; waited += 20) {
+    HWND dialog = FindOwnDialog(
+        [owner](HWND window) { return GetWindow(window, GW_OWNER) == owner && GetDlgItem(window, kFileTypeList); });
+    if (dialog) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(300));
+      const std::string filter = WindowTextOf(GetDlgItem(dialog, kFileTypeList));
+      const auto confirm = [dialog](const std::string& text) {
+        const std::wstring wide = platform::Widen(text);
+        for (int id : {kFileNameCombo, kFileNameEdit}) SetDlgItemTextW(dialog, id, wide.c_str());
+        PostMessageW(dialog, WM_COMMAND, IDOK, 0);
+      };
+      if (names.empty()) {
+        PostMessageW(dialog, WM_COMMAND, IDCANCEL, 0);
+        return filter;
+      }
+      if (!folder.empty()) {
+        // A folder typed and confirmed is opened, not chosen.
+        confirm(folder);
+        std::this_thread::sleep_for(std::chrono::milliseconds(500));
+      }
+      confirm(names);
+      return filter;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return {};
+}
+
+std::string CloseJobDialog(int timeout_ms) {
+  for (int waited = 0; waited < timeout_ms; waited += 20) {
+    HWND dialog = FindOwnDialog([](HWND window) {
+      HWND close = GetDlgItem(window, IDC_PROGRESS_CLOSE);
+      return GetDlgItem(window, IDC_PROGRESS_STATUS) && close && IsWindowVisible(close);
+    });
+    if (dialog) {
+      const std::string summary = WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_STATUS));
+      SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
+      return summary;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  }
+  return {};
+}
+
+void DropFiles(HWND list, const std::vector<std::string>& paths) {
+  SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }
 
 }  // namespace clipwright::testing

@@ -62,6 +62,48 @@ void SelectTab(HWND main_window, int index);
 std::vector<std::string> TabTexts(HWND tab);
 std::string WindowTextOf(HWND window);
 
+// A message box of this process as the user saw it.
+struct ShownBox {
+  std::string text;
+  std::string caption;
+  HWND owner = nullptr;
+};
+
+// Waits (up to 10 s) for the next message box of this process, notes it and answers it with
+// `answer` (IDOK, IDYES, IDNO). Call it on a thread other than the window's.
+ShownBox AnswerNextMessageBox(int answer = IDOK);
+
+// Answers every message box of this process with `answer` while it lives, on a thread of its
+// own, and keeps what they said.
+class MessageBoxAnswerer {
+ public:
+  explicit MessageBoxAnswerer(int answer);
+  ~MessageBoxAnswerer();
+  MessageBoxAnswerer(const MessageBoxAnswerer&) = delete;
+  MessageBoxAnswerer& operator=(const MessageBoxAnswerer&) = delete;
+
+  // The boxes answered so far.
+  std::vector<ShownBox> shown();
+
+ private:
+  struct State;
+  State* state_;
+};
+
+// Waits (up to 10 s) for the open-file dialog owned by `owner` (the main window, the root of the
+// page that opens it), and returns its file type text. With `names` empty it cancels; else it
+// types them (a path, or several names in double quotes) into the file name box and confirms,
+// after going to `folder` first when one is given.
+std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::string& folder = {});
+
+// Waits for the job progress dialog of this process to offer 閉じる, presses it and returns what
+// 9502 showed then (the summary); empty when no dialog offered it within `timeout_ms`.
+std::string CloseJobDialog(int timeout_ms = 60000);
+
+// Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
+// program has handled the drop (analysis included).
+void DropFiles(HWND list, const std::vector<std::string>& paths);
+
 // Real input through the system's input queue, to the window that has the focus.
 void PressKey(WORD virtual_key);
 void ClickAt(POINT screen_point);
