@@ -16,6 +16,8 @@ namespace {
 constexpr const char* kTooManyFiles =
     "選択したファイルが多すぎるため、追加出来ませんでした。\r\nファイルを分けて追加して下さい。";
 constexpr int kFileNameCombo = 0x47C;  // the open-file dialog's file name box
+// The open-file dialog's buffer: 1024 paths of 260 characters.
+constexpr int kOpenDialogCapacity = FILE_CAPACITY * PATH_CAPACITY;
 
 // The characters the dialog's answer takes: the folder, then every name, each ended by a zero,
 // and the empty name that ends the list. The names are those of the file name box, one bare
@@ -74,6 +76,25 @@ LRESULT CALLBACK WatchNewDialogs(int code, WPARAM wparam, LPARAM lparam) {
   return CallNextHookEx(nullptr, code, wparam, lparam);
 }
 
+// The names of a drop, each read at its full length, in drop order; releases the handle.
+std::vector<std::string> TakeDroppedNames(HDROP drop) {
+  std::vector<std::string> names;
+  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+  names.reserve(count);
+  std::wstring name;
+  for (UINT index = 0; index < count; ++index) {
+    // Asked for its length first, so that a long name arrives whole and the probe can turn it
+    // down, instead of a cut name that could be another file's.
+    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
+    name.assign(static_cast<std::size_t>(length) + 1, L'\0');
+    const UINT copied = DragQueryFileW(drop, index, name.data(), length + 1);
+    name.resize(copied);
+    names.push_back(platform::Narrow(name));
+  }
+  DragFinish(drop);
+  return names;
+}
+
 }  // namespace
 
 std::optional<std::u16string> PageIntakeShell::ChooseFiles(bool multiple) {
@@ -107,10 +128,8 @@ void PageIntakeShell::RunAnalysisDialog(AnalysisJob& job) {
                  [&](Dialog& progress) { AnalysisWorker(job, progress, controls_, requests_); });
 }
 
-std::wstring ErrorListShellFile(const std::string& path) { return L"\"" + platform::Widen(path) + L"\""; }
-
 void PageIntakeShell::OpenErrorList(const std::string& path) {
-  const std::wstring file = ErrorListShellFile(path);
+  const std::wstring file = L"\"" + platform::Widen(path) + L"\"";
   const PageState* state = PageStateOf(page_);
   if (state && state->shell_execute) {
     state->shell_execute(page_, L"open", file.c_str(), SW_SHOWNORMAL);
@@ -118,24 +137,6 @@ void PageIntakeShell::OpenErrorList(const std::string& path) {
     // The viewer is the user's; whether it opened is not ours to report.
     ShellExecuteW(page_, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
-}
-
-std::vector<std::string> TakeDroppedNames(HDROP drop) {
-  std::vector<std::string> names;
-  const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
-  names.reserve(count);
-  std::wstring name;
-  for (UINT index = 0; index < count; ++index) {
-    // Asked for its length first, so that a long name arrives whole and the probe can turn it
-    // down, instead of a cut name that could be another file's.
-    const UINT length = DragQueryFileW(drop, index, nullptr, 0);
-    name.assign(static_cast<std::size_t>(length) + 1, L'\0');
-    const UINT copied = DragQueryFileW(drop, index, name.data(), length + 1);
-    name.resize(copied);
-    names.push_back(platform::Narrow(name));
-  }
-  DragFinish(drop);
-  return names;
 }
 
 void AddFilesToPage(HWND page, const ProbeTarget& target, HDROP drop) {

@@ -17,9 +17,6 @@
 
 namespace clipwright::ui {
 
-// The open-file dialog's buffer: 1024 paths of 260 characters.
-inline constexpr int kOpenDialogCapacity = FILE_CAPACITY * PATH_CAPACITY;
-
 class PageIntakeShell : public IntakeShell {
  public:
   // `controls` and `requests` are those of `page`; the analysis worker uses them on its thread.
@@ -35,12 +32,6 @@ class PageIntakeShell : public IntakeShell {
   Dialog& controls_;
   Requests& requests_;
 };
-
-// The names of a drop, each read at its full length, in drop order; releases the handle.
-std::vector<std::string> TakeDroppedNames(HDROP drop);
-
-// What the shell is asked to open for the error list at `path`: the path in double quotes.
-std::wstring ErrorListShellFile(const std::string& path);
 
 // Adds files to `target` of `page` (its file list's storage is the page's own): from the
 // open-file dialog when `drop` is null, else from the drop, which is released here.

@@ -194,8 +194,8 @@ struct MessageBoxAnswerer::State {
   std::thread thread;
 };
 
-MessageBoxAnswerer::MessageBoxAnswerer(int answer) : state_(new State) {
-  state_->thread = std::thread([state = state_, answer] {
+MessageBoxAnswerer::MessageBoxAnswerer(int answer) : state_(std::make_unique<State>()) {
+  state_->thread = std::thread([state = state_.get(), answer] {
     while (!state->stop) {
       ShownBox box;
       HWND window = FindMessageBox();
@@ -217,7 +217,6 @@ MessageBoxAnswerer::MessageBoxAnswerer(int answer) : state_(new State) {
 MessageBoxAnswerer::~MessageBoxAnswerer() {
   state_->stop = true;
   state_->thread.join();
-  delete state_;
 }
 
 std::vector<ShownBox> MessageBoxAnswerer::shown() {

@@ -5,6 +5,7 @@
 #include "ui/win32.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -87,7 +88,7 @@ class MessageBoxAnswerer {
 
  private:
   struct State;
-  State* state_;
+  std::unique_ptr<State> state_;
 };
 
 // Waits (up to 10 s) for the open-file dialog owned by `owner` (the main window, the root of the
