@@ -6,9 +6,9 @@
 #include "common/limits.h"
 #include "jobs/command_builder.h"
 #include "jobs/output_files.h"
+#include "jobs/run_end.h"
 #include "jobs/tag_header.h"
 #include "platform/files.h"
-#include "platform/system.h"
 #include "tools/output_scanner.h"
 
 namespace clipwright {
@@ -146,20 +146,10 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
     }
   }
 
-  progress.SetText(IDC_PROGRESS_STATUS, "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " +
-                                            std::to_string(file_count - successes) + " ファイル");
-  progress.StopTimer();
-  progress.Show(IDC_PROGRESS_ABORT, false);
-  progress.Show(IDC_PROGRESS_CLOSE, true);
+  ShowRunSummary(progress, successes, file_count - successes);
 
   // Failed files do not prevent the shut-down; an abort does.
-  if (job.operation == OP_CONVERT && !aborted && page.IsChecked(IDC_CONVERT_POWER_OFF)) {
-    if (job.power_off) {
-      job.power_off();
-    } else {
-      platform::RequestPowerOff();
-    }
-  }
+  if (job.operation == OP_CONVERT && !aborted && page.IsChecked(IDC_CONVERT_POWER_OFF)) PowerOff(job.power_off);
 }
 
 }  // namespace clipwright

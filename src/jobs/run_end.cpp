@@ -1,0 +1,30 @@
+#include "jobs/run_end.h"
+
+#include <string>
+
+#include "common/control_ids.h"
+#include "platform/system.h"
+
+namespace clipwright {
+
+void ShowRunSummary(Dialog& progress, int successes, int failures) {
+  progress.SetText(IDC_PROGRESS_STATUS, "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " +
+                                            std::to_string(failures) + " ファイル");
+  OfferClose(progress);
+}
+
+void OfferClose(Dialog& progress) {
+  progress.StopTimer();
+  progress.Show(IDC_PROGRESS_ABORT, false);
+  progress.Show(IDC_PROGRESS_CLOSE, true);
+}
+
+void PowerOff(const std::function<bool()>& power_off) {
+  if (power_off) {
+    power_off();
+  } else {
+    platform::RequestPowerOff();
+  }
+}
+
+}  // namespace clipwright
