@@ -1,5 +1,6 @@
 #include "tools/packet_listing.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
 #include <limits>
@@ -40,6 +41,13 @@ std::vector<std::string_view> Fields(std::string_view line) {
   }
 }
 
+// Blanks, then an optional minus sign and digits.
+bool IsNumber(std::string_view field) {
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  if (!field.empty() && field.front() == '-') field.remove_prefix(1);
+  return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
 bool IsKeyPacket(const std::vector<std::string_view>& fields) {
   for (std::size_t i = 6; i < fields.size(); ++i) {
     std::string_view field = fields[i];
@@ -65,7 +73,10 @@ std::vector<KeyPacket> ScanKeyPackets(std::string_view listing) {
     start = end == npos ? listing.size() : end + 1;
     if (!line.starts_with("0,")) continue;
     const std::vector<std::string_view> fields = Fields(line);
-    if (fields.size() < 6 || !IsKeyPacket(fields)) continue;
+    // A line that another writer's text broke into is passed over rather than misread.
+    if (fields.size() < 6 || !std::all_of(fields.begin() + 1, fields.begin() + 5, IsNumber) || !IsKeyPacket(fields)) {
+      continue;
+    }
     const std::int64_t dts = scan::ReadInteger(fields[1]);
     const std::int64_t pts = scan::ReadInteger(fields[2]);
     if (dts <= kNoTimestamp) continue;
