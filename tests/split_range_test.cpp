@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "common/control_ids.h"
-#include "jobs/split_job.h"
 #include "support/fake_dialog.h"
 
 namespace clipwright {
@@ -15,8 +14,8 @@ namespace {
 
 using testing::FakeDialog;
 
-// A video of 150 frames at 25 fps with keyframes at frames 0, 50 and 100, pictures for each, and
-// decode times a frame before the shown ones; or an audio file of 1000 frames of 1152 samples.
+// A video of 150 frames at 25 fps with keyframes at frames 0, 50 and 100 and a picture for each;
+// or an audio file of 1000 frames of 1152 samples.
 SplitPageState Video() {
   SplitPageState split;
   split.video_kind = 2;
@@ -24,7 +23,6 @@ SplitPageState Video() {
   for (int n = 0; n <= 150; ++n) split.frame_times.push_back(n / 25.0);
   split.keyframe_count = 3;
   split.keyframe_frames = {0, 50, 100, 150};
-  split.keyframe_decode_times = {-0.04, 1.96, 3.96, 6.0};
   for (std::uint32_t k = 0; k < 3; ++k) split.pictures.Put(k, Picture{2, 1, std::vector<std::uint8_t>(8, 1)});
   return split;
 }
@@ -99,33 +97,6 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SplitRange, TimeTextsCutTheMillisecondsWithoutFloatingPointLoss) {
   EXPECT_EQ(FrameTimeText(0.29), "00:00:00.290");
   EXPECT_EQ(FrameTimeText(3723.0119), "01:02:03.011");
-}
-
-TEST(SplitJob, TheRunButtonCutsTheRangeByDecodeTimesOrRefusesWithoutKeyframes) {
-  SplitPageState split = Video();
-  FakeDialog page;
-  OnSplitAnalysed(split, page);
-  page.SetTrackPosition(IDC_SPLIT_START_TRACK, 1);
-  MoveSplitStart(split, page);
-  JobContext one;
-  ASSERT_TRUE(PrepareSplitJob(split, page, one));
-  EXPECT_EQ(one.operation, OP_SPLIT);
-  EXPECT_DOUBLE_EQ(one.start_time, 2.0);  // the name carries the times shown
-  EXPECT_DOUBLE_EQ(one.end_time, 6.0);
-  EXPECT_EQ(SeekPiece(*one.cut) + TimePiece(*one.cut), " -ss 1.960000 -ss 0 -t 4.040000");
-  EXPECT_EQ(TimePiece(KeyframeCut(split, 0, 1)), " -ss 0 -t 2.000000");  // from -0.04
-
-  page.SetChecked(IDC_SPLIT_AT_KEYFRAMES, true);
-  JobContext every;
-  ASSERT_TRUE(PrepareSplitJob(split, page, every));
-  EXPECT_EQ(every.operation, OP_SPLIT_AT_KEYFRAMES);
-  EXPECT_EQ(every.split, &split);
-
-  SplitPageState audio = Audio();
-  EXPECT_FALSE(PrepareSplitJob(audio, page, every));
-  ASSERT_EQ(page.MessageBoxes().size(), 1u);
-  EXPECT_EQ(page.MessageBoxes()[0].text, "映像フォーマットが無いか、キーフレームがありません。");
-  EXPECT_EQ(page.MessageBoxes()[0].caption, "全分割エラー");
 }
 
 }  // namespace

@@ -13,19 +13,14 @@
 namespace clipwright::testing {
 namespace {
 
-constexpr const char* kTempVariables[] = {"TMPDIR", "TMP", "TEMP"};
-
 void SetVariable(const std::string& name, const std::string& value) {
-  // putenv keeps the string it is given, so each one lives as long as the program.
-  auto* entry = new std::string(name + "=" + value);
-  putenv(entry->data());
+  putenv((new std::string(name + "=" + value))->data());  // putenv keeps the very string
 }
 
 }  // namespace
 
 FakeSplitPage::FakeSplitPage() {
   requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
-  page().AddCombo(IDC_SPLIT_CONTAINER, {"mp4", "mkv"}, 0);
   job.target = kSplitTarget;
   job.split = &split;
   job.split_scan = ScanSplitFile;
@@ -39,39 +34,32 @@ int FakeSplitPage::Open(const std::string& path) {
 }
 
 std::vector<ListedPacket> ListVideoPackets(const std::string& path) {
-  std::vector<ListedPacket> packets;
   // Only errors on the standard error, which shares the pipe: nothing comes between the lines.
-  const auto listing = RunCommand(FfmpegCommand() + " -hide_banner -nostdin -nostats -v error -i " + Quoted(path) +
-                                  " -map 0:v:0 -c copy -f framecrc -");
-  if (!listing) return packets;
-  const std::size_t tb = listing->find("#tb 0: ");
-  if (tb == std::string::npos) return packets;
-  const std::size_t slash = listing->find('/', tb);
-  const double time_base = static_cast<double>(scan::ReadInteger(listing->substr(tb + 7, slash - tb - 7))) /
-                           static_cast<double>(scan::ReadInteger(listing->substr(slash + 1, 12)));
-  for (std::size_t at = 0; (at = listing->find_first_of("\r\n", at)) != std::string::npos; ++at) {
-    if (listing->compare(at + 1, 2, "0,") != 0) continue;
+  const std::string listing = RunCommand(FfmpegCommand() + " -hide_banner -nostdin -nostats -v error -i " +
+                                         Quoted(path) + " -map 0:v:0 -c copy -f framecrc -")
+                                  .value_or("");
+  const std::size_t tb = listing.find("#tb 0: ");
+  if (tb == std::string::npos) return {};
+  const double time_base = 1.0 / static_cast<double>(scan::ReadInteger(listing.substr(listing.find('/', tb) + 1)));
+  std::vector<ListedPacket> packets;
+  for (std::size_t at = 0; (at = listing.find_first_of("\r\n", at)) != std::string::npos; ++at) {
+    if (listing.compare(at + 1, 2, "0,") != 0) continue;
     std::vector<std::string> fields;
-    const std::size_t end = listing->find_first_of("\r\n", at + 1);
-    std::string line = listing->substr(at + 1, end - at - 1);
+    std::string line = listing.substr(at + 1, listing.find_first_of("\r\n", at + 1) - at - 1);
     for (std::size_t from = 0, comma; from <= line.size(); from = comma + 1) {
       comma = std::min(line.find(',', from), line.size());
       fields.push_back(line.substr(from, comma - from));
     }
-    if (fields.size() < 6) continue;
-    ListedPacket packet;
-    packet.decode_time = static_cast<double>(scan::ReadInteger(fields[1])) * time_base;
-    packet.presentation_time = static_cast<double>(scan::ReadInteger(fields[2])) * time_base;
-    packet.crc = fields[5];
-    packet.key = fields.size() < 7 || fields[6].find("F=0x") == std::string::npos ||
-                 (std::strtoul(fields[6].substr(fields[6].find("0x")).c_str(), nullptr, 16) & 1) != 0;
-    packets.push_back(packet);
+    const std::size_t flags = line.find("F=0x");
+    packets.push_back({static_cast<double>(scan::ReadInteger(fields[2])) * time_base,
+                       flags == std::string::npos || (std::strtoul(line.c_str() + flags + 4, nullptr, 16) & 1) != 0,
+                       fields[5]});
   }
   return packets;
 }
 
 TempFolderOverride::TempFolderOverride(const TempDir& folder) {
-  for (const char* name : kTempVariables) {
+  for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
     const char* value = std::getenv(name);
     saved_.emplace_back(name, value ? value : "");
     SetVariable(name, folder.path());
