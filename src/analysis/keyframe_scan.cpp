@@ -45,7 +45,8 @@ std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacke
       return *x.presentation_time < *y.presentation_time;
     });
     for (double& time : times) {
-      // The nearest key packet by presentation time: the first at or after, or the one before.
+      // The first key packet shown no earlier than the keyframe less kSameTime: it is the
+      // keyframe's own when it is shown no later than the keyframe plus kSameTime.
       auto at = std::lower_bound(packets.begin(), packets.end(), time - kSameTime,
                                  [](const KeyPacket& packet, double t) { return *packet.presentation_time < t; });
       if (at != packets.end() && std::abs(*at->presentation_time - time) <= kSameTime) time = at->decode_time;
