@@ -15,11 +15,10 @@
 namespace clipwright {
 namespace {
 
-// Four pieces of a video with a keyframe every second. Each run writes its piece as FFmpeg begins
-// it, then gives the next verdict.
-class KeyframeSplitWorkerTest : public ::testing::Test {
- protected:
-  void SetUp() override {
+// Four pieces, a keyframe every second. Each run writes its piece as FFmpeg begins it, then
+// gives the next of `verdicts`.
+struct FourPieces {
+  FourPieces() {
     requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
     requests.page(PAGE_SPLIT).AddCombo(IDC_SPLIT_CONTAINER, {"mkv"}, 0);
     for (int n = 0; n <= 100; ++n) split.frame_times.push_back(n / 25.0);
@@ -27,7 +26,6 @@ class KeyframeSplitWorkerTest : public ::testing::Test {
     split.keyframe_count = 4;
     split.keyframe_frames = {0, 25, 50, 75, 100};
     job.split = &split;
-    job.program_folder = media.path();
     job.scan_output = [this](AnalysisResult&, Dialog&, const std::atomic<int>&, std::string_view command, int, int*,
                              double) {
       const std::size_t quote = command.rfind('"', command.size() - 2);
@@ -35,9 +33,10 @@ class KeyframeSplitWorkerTest : public ::testing::Test {
       return verdicts.at(runs++);
     };
   }
-  void Run(const std::string& file) {
+  std::string Run(const std::string& file) {
     requests.page(PAGE_SPLIT).SetText(IDC_SPLIT_PATH, media.File(file));
     KeyframeSplitWorker(job, progress, requests.page(PAGE_SPLIT), requests);
+    return progress.Text(IDC_PROGRESS_STATUS);
   }
   bool Left(const char* piece) { return platform::PathExists(media.File(std::string("clip_") + piece + ".mkv")); }
 
@@ -50,25 +49,25 @@ class KeyframeSplitWorkerTest : public ::testing::Test {
   std::size_t runs = 0;
 };
 
-TEST_F(KeyframeSplitWorkerTest, APieceThatFailedIsRemovedUnlessItWasThereBefore) {
-  media.Write("clip_[000001]_000025-000050.mkv", "an earlier run's piece");
-  verdicts = {VERDICT_FAILURE, VERDICT_FAILURE, VERDICT_SUCCESS, VERDICT_ABORTED};
-  Run("clip.mp4");
-  EXPECT_EQ(runs, 4u);
-  EXPECT_FALSE(Left("[000000]_000000-000025"));
-  EXPECT_TRUE(Left("[000001]_000025-000050"));
-  EXPECT_TRUE(Left("[000002]_000050-000075"));
-  EXPECT_FALSE(Left("[000003]_000075-000100"));  // aborted
-  EXPECT_EQ(progress.Text(IDC_PROGRESS_STATUS), "作成結果\r\n成功： 1 ファイル\r\n失敗： 3 ファイル");
+TEST(KeyframeSplitWorker, APieceThatFailedIsRemovedUnlessItWasThereBefore) {
+  FourPieces run;
+  run.media.Write("clip_[000001]_000025-000050.mkv", "an earlier run's piece");
+  run.verdicts = {VERDICT_FAILURE, VERDICT_FAILURE, VERDICT_SUCCESS, VERDICT_ABORTED};
+  EXPECT_EQ(run.Run("clip.mp4"), "作成結果\r\n成功： 1 ファイル\r\n失敗： 3 ファイル");
+  EXPECT_EQ(run.runs, 4u);
+  EXPECT_FALSE(run.Left("[000000]_000000-000025"));
+  EXPECT_TRUE(run.Left("[000001]_000025-000050"));
+  EXPECT_TRUE(run.Left("[000002]_000050-000075"));
+  EXPECT_FALSE(run.Left("[000003]_000075-000100"));  // aborted
 }
 
-TEST_F(KeyframeSplitWorkerTest, APieceWhoseCommandPassesTheLimitIsNotRun) {
-  Run(std::string(400, 'n') + ".mp4");
-  EXPECT_EQ(runs, 0u);
-  const std::string shown = progress.Text(IDC_PROGRESS_PROCESS);
-  EXPECT_TRUE(shown.starts_with("コマンドラインが長くなり過ぎです。 [ ")) << shown;
-  EXPECT_TRUE(shown.ends_with(" byte ] ファイル名を短くして下さい。")) << shown;
-  EXPECT_EQ(progress.Text(IDC_PROGRESS_STATUS), "作成結果\r\n成功： 0 ファイル\r\n失敗： 4 ファイル");
+TEST(KeyframeSplitWorker, APieceWhoseCommandPassesTheLimitIsNotRun) {
+  FourPieces run;
+  EXPECT_EQ(run.Run(std::string(400, 'n') + ".mp4"), "作成結果\r\n成功： 0 ファイル\r\n失敗： 4 ファイル");
+  EXPECT_EQ(run.runs, 0u);
+  const std::string shown = run.progress.Text(IDC_PROGRESS_PROCESS);
+  EXPECT_TRUE(shown.starts_with("コマンドラインが長くなり過ぎです。 [ ") && shown.ends_with(" byte ] ファイル名を短くして下さい。"))
+      << shown;
 }
 
 }  // namespace
