@@ -10,7 +10,9 @@ namespace {
 
 std::uint32_t ReadLittleEndian32(std::string_view bytes, std::size_t at) {
   std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  for (std::size_t i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  }
   return value;
 }
 

@@ -121,7 +121,9 @@ bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& 
   command += ffmpeg;
   command += '"';
 
-  const SplitCut cut = job.cut ? *job.cut : SplitCut{job.start_time, job.end_time, job.start_time, job.end_time - job.start_time};
+  // Without a cut of its own, a split reads the range it shows.
+  const SplitCut cut =
+      job.cut.value_or(SplitCut{job.start_time, job.end_time, job.start_time, job.end_time - job.start_time});
   if (job.operation == OP_SPLIT) command += SeekPiece(cut);
   if (job.operation == OP_CONCATENATE) command += " -f concat -safe 0";
 
