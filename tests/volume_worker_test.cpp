@@ -166,6 +166,7 @@ INSTANTIATE_TEST_SUITE_P(
     Files, VolumeRealFileTest,
     ::testing::Values(RealFile{"tone.mp3", [](const std::string& p) { return MakeTone(p, "libmp3lame"); }, "tone_1.mp3", false},
                       RealFile{"Tone.M4A", [](const std::string& p) { return MakeTone(p, "aac"); }, "Tone_1.mp4", false},
+                      RealFile{"tone.aac", [](const std::string& p) { return MakeTone(p, "aac"); }, "tone_1.mp4", false},
                       RealFile{"rickroll_crop.mp3", Sample("rickroll_crop.mp3"), "rickroll_crop_1.mp3", false},
                       RealFile{"rickroll_crop.m4a", Sample("rickroll_crop.m4a"), "rickroll_crop_1.mp4", false},
                       RealFile{"tagged.mp3", [](const std::string& p) { return testing::MakeTaggedMp3(p, 4); },

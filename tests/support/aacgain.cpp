@@ -14,8 +14,14 @@ namespace clipwright::testing {
 
 std::optional<int> Recommendation(const std::string& file) {
   TempDir scratch;
-  const std::string name = "probe" + platform::SplitPath(file).extension;
-  std::filesystem::copy_file(FsPath(file), FsPath(scratch.File(name)));
+  std::string name = "probe" + platform::SplitPath(file).extension;
+  if (name.ends_with(".aac")) {
+    // AACGain reads AAC inside MP4 only, as the job hands it over.
+    name = "probe.mp4";
+    RunCommand(FfmpegCommand() + " -hide_banner -nostdin -i " + Quoted(file) + " -c copy " + Quoted(scratch.File(name)));
+  } else {
+    std::filesystem::copy_file(FsPath(file), FsPath(scratch.File(name)));
+  }
   const auto output = RunCommand(Quoted(test_config::kAacgain) + " /e /c /d 11.000000 /s s " + Quoted(name), scratch.path());
   constexpr std::string_view kLine = "Recommended \"Track\" mp3 gain change: ";
   const std::size_t at = output ? output->find(kLine) : std::string::npos;

@@ -9,8 +9,8 @@
 namespace clipwright::testing {
 
 // The gain in 1.5 dB steps that the real AACGain recommends for `file` at a target of 100 dB
-// ("/d 11"), analysed from a copy with an ASCII name in a folder of its own; nullopt when it
-// recommends none.
+// ("/d 11"), analysed from a copy with an ASCII name in a folder of its own (an MP4 stream copy
+// for raw AAC, which AACGain does not read); nullopt when it recommends none.
 std::optional<int> Recommendation(const std::string& file);
 
 // The gain of the job's "ファイルにMP3ゲイン[n]を適用中です..." statuses, in order.

@@ -37,22 +37,22 @@ int OpenRegularFile(const std::string& path) {
   return fd;
 }
 
-// Copies everything of `source` into `target` and closes both; true when all of it was written.
-bool CopyAndClose(int source, int target) {
-  bool ok = true;
+// Reads `fd` to its end and hands each piece to `take`; false on a read error or when `take`
+// returns false.
+template <typename Take>
+bool ReadAll(int fd, Take take) {
   char buffer[65536];
   for (;;) {
-    const ssize_t got = ::read(source, buffer, sizeof buffer);
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
     if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
-    }
-    if (!WriteAll(target, std::string_view(buffer, static_cast<std::size_t>(got)))) {
-      ok = false;
-      break;
-    }
+    if (got <= 0) return got == 0;
+    if (!take(std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
   }
+}
+
+// Copies everything of `source` into `target` and closes both; true when all of it was written.
+bool CopyAndClose(int source, int target) {
+  bool ok = ReadAll(source, [target](std::string_view piece) { return WriteAll(target, piece); });
   ::close(source);
   if (::close(target) != 0) ok = false;
   return ok;
@@ -157,17 +157,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   bytes->clear();
-  char buffer[65536];
-  bool ok = true;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
-    }
-    bytes->append(buffer, static_cast<std::size_t>(got));
-  }
+  const bool ok = ReadAll(fd, [bytes](std::string_view piece) {
+    bytes->append(piece);
+    return true;
+  });
   ::close(fd);
   return ok;
 }
