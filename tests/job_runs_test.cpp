@@ -245,6 +245,20 @@ TEST_F(JobRunTest, ConvertWithSpeedAndAFileThatIsNoMedia) {
   EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
 }
 
+// FFmpeg refuses H.264 in WebM after it has written a header and printed "video" among its
+// texts: the file failed, and the junk it left is not given a name of the user's.
+TEST_F(JobRunTest, AFileFfmpegEndsWithAnErrorFailsAndLeavesNothing) {
+  FakeDialog& convert = page(PAGE_CONVERT);
+  testing::FillConvertOptionLists(convert);
+  AddListFile(convert, IDC_CONVERT_FILES, Clip("movie.mp4", 1, true, false, "-c:v libx264 -preset ultrafast"));
+  testing::SelectOption(convert, IDC_CONVERT_VCODEC, "copy");
+  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "webm");
+  Run(OP_CONVERT, convert);
+  EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイルの変換に失敗しました。");
+  EXPECT_EQ(Summary(), SummaryOf(0, 1));
+  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mp4"}));
+}
+
 // The user presses 中断 as the second of three files starts: that file and the third fail, the
 // first stands, and a checked power-off is not done.
 TEST_F(JobRunTest, AbortStopsTheRun) {
