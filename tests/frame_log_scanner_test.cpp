@@ -102,6 +102,8 @@ INSTANTIATE_TEST_SUITE_P(
         KeyframeCase{"WindowsLineEnds", WithCrLf(KeyframeLog(0, 99, 50)), 1, 100, {0, 50, 100}, 4.0},
         KeyframeCase{"FirstLineMayHoldAnyValues", KeyframeLog(5, 20, 100), 1, 21, {5, 21}, (2 * 20 - 19) / 25.0},
         KeyframeCase{"CountingStartsAgain", KeyframeLog(0, 30, 10) + FrameLine({0, 31, 1.24, true}), 0, 0, {}, 0},
+        // A keyframe numbered past the frame that ends the log would lie past its frame times.
+        KeyframeCase{"NumbersGoBack", FrameLine({15, 1, 0.04, true}) + KeyframeLog(10, 11, 100), 0, 0, {}, 0},
         KeyframeCase{"LaterPtsZero", KeyframeLog(0, 30, 10) + FrameLine({31, 0, 1.24, false}), 0, 0, {}, 0},
         KeyframeCase{"LaterTimeZero", KeyframeLog(0, 30, 10) + FrameLine({31, 31, 0, false}), 0, 0, {}, 0},
         KeyframeCase{"NoTimeBase", KeyframeLog(0, 30, 10, ""), 0, 0, {}, 0},

@@ -64,6 +64,7 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   ForwardFinder writings(out, "' for writing");
   bool first_line = true;
   bool broken = false;
+  std::uint64_t last_n = 0;
   std::uint32_t last_pts = 0;
   std::uint32_t previous_pts = 0;
 
@@ -73,10 +74,14 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
     const std::int64_t n = scan::ReadInteger(Span(out, p + 4, dot));
     if (n < 0 || static_cast<std::uint64_t>(n) >= kFrameLimit) break;
     result.last_frame_index = static_cast<std::uint32_t>(n);
-    if (!first_line && n == 0) {
-      broken = true;  // FFmpeg started counting again
+    // Frame numbers only go up. FFmpeg counting again from 0 breaks the log, and so does any
+    // number that does not follow the last: keyframes and times are kept by frame number, and
+    // a keyframe past the last frame would be read past the end of the frame times.
+    if (!first_line && static_cast<std::uint64_t>(n) <= last_n) {
+      broken = true;
       continue;
     }
+    last_n = static_cast<std::uint64_t>(n);
     const std::size_t pts_field = pts_fields.From(dot);
     const std::size_t time_field = pts_field == npos ? npos : time_fields.From(pts_field + 5);
     if (time_field == npos) {
