@@ -238,9 +238,15 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line)
   HANDLE job = ChildrenJob();
   if (job == nullptr) return nullptr;
   PROCESS_INFORMATION started{};
+  // A tool that crashes ends there and then, without the system's crash dialog for a window the
+  // user never saw (the run waits for the tool, so it would wait for that dialog): the child takes
+  // this error mode from the process that starts it.
+  const UINT error_mode = GetErrorMode();
+  SetErrorMode(error_mode | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
   const BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
                                  CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
                                  &startup.StartupInfo, &started);
+  SetErrorMode(error_mode);
   DeleteProcThreadAttributeList(list);
   if (!ok) return nullptr;
   // A child that cannot be tied to this program does not run at all.
