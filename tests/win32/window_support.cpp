@@ -253,7 +253,7 @@ std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::st
   return {};
 }
 
-std::string CloseJobDialog(int timeout_ms) {
+std::string CloseJobDialog(int timeout_ms, std::string* process) {
   for (int waited = 0; waited < timeout_ms; waited += 20) {
     HWND dialog = FindOwnDialog([](HWND window) {
       HWND close = GetDlgItem(window, IDC_PROGRESS_CLOSE);
@@ -261,6 +261,7 @@ std::string CloseJobDialog(int timeout_ms) {
     });
     if (dialog) {
       const std::string summary = WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_STATUS));
+      if (process != nullptr) *process = WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_PROCESS));
       SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
       return summary;
     }

@@ -98,8 +98,9 @@ class MessageBoxAnswerer {
 std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::string& folder = {});
 
 // Waits for the job progress dialog of this process to offer 閉じる, presses it and returns what
-// 9502 showed then (the summary); empty when no dialog offered it within `timeout_ms`.
-std::string CloseJobDialog(int timeout_ms = 60000);
+// 9502 showed then (the summary), and in `*process` what 9501 showed; empty when no dialog
+// offered it within `timeout_ms`.
+std::string CloseJobDialog(int timeout_ms = 60000, std::string* process = nullptr);
 
 // Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
 // program has handled the drop (analysis included).
