@@ -319,6 +319,22 @@ class AbortRunTest : public JobRunTest, public ::testing::WithParamInterface<Abo
   void TempCopies() { settings().SetChecked(IDC_TEMP_COPIES, true); }
 };
 
+void ConvertOnCopies(AbortRunTest& t) {
+  t.ConvertPage(".mkv", kVideoAudio, "mkv");
+  t.TempCopies();
+}
+
+void ConcatenateOnCopies(AbortRunTest& t) {
+  t.ConcatenatePage();
+  t.TempCopies();
+}
+
+void ConvertToMp3WithoutTags(AbortRunTest& t) {
+  t.ConvertPage(".wav", "", "mp3");
+  testing::SelectOption(t.page(PAGE_CONVERT), IDC_CONVERT_ACODEC, "libmp3lame");
+  testing::CheckOption(t.settings(), IDC_OPT_STRIP_ID3);
+}
+
 TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
   const AbortCase& c = GetParam();
   c.set_up(*this);
@@ -343,42 +359,15 @@ TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
 INSTANTIATE_TEST_SUITE_P(
     Stages, AbortRunTest,
     ::testing::Values(
-        AbortCase{"ConvertWhileCopying",
-                  OP_CONVERT,
-                  [](AbortRunTest& t) {
-                    t.ConvertPage(".mkv", kVideoAudio, "mkv");
-                    t.TempCopies();
-                  },
-                  "一時ファイルを作成中です．．．", 1, 0, 3},
-        AbortCase{"ConcatenateWhileCopying",
-                  OP_CONCATENATE,
-                  [](AbortRunTest& t) {
-                    t.ConcatenatePage();
-                    t.TempCopies();
-                  },
-                  "一時ファイルを作成中です．．．", 1, 0, 1},
-        AbortCase{"ConvertWhileTheSecondFileRuns",
-                  OP_CONVERT,
-                  [](AbortRunTest& t) {
-                    t.ConvertPage(".mkv", kVideoAudio, "mkv");
-                    t.TempCopies();
-                  },
-                  "ファイルを変換中です．．．", 2, 1, 2, {"a_1.mkv"}},
-        AbortCase{"ConcatenateWhileFfmpegRuns",
-                  OP_CONCATENATE,
-                  [](AbortRunTest& t) {
-                    t.ConcatenatePage();
-                    t.TempCopies();
-                  },
-                  "ファイルを連結中です．．．", 1, 0, 1},
-        AbortCase{"ConvertAtTheTagRemoval",
-                  OP_CONVERT,
-                  [](AbortRunTest& t) {
-                    t.ConvertPage(".wav", "", "mp3");
-                    testing::SelectOption(t.page(PAGE_CONVERT), IDC_CONVERT_ACODEC, "libmp3lame");
-                    testing::CheckOption(t.settings(), IDC_OPT_STRIP_ID3);
-                  },
-                  "ファイルの変換に成功しました。", 1, 1, 2, {"a_1.mp3"}}),
+        AbortCase{"ConvertWhileCopying", OP_CONVERT, ConvertOnCopies, "一時ファイルを作成中です．．．", 1, 0, 3},
+        AbortCase{"ConcatenateWhileCopying", OP_CONCATENATE, ConcatenateOnCopies, "一時ファイルを作成中です．．．", 1, 0,
+                  1},
+        AbortCase{"ConvertWhileTheSecondFileRuns", OP_CONVERT, ConvertOnCopies, "ファイルを変換中です．．．", 2, 1, 2,
+                  {"a_1.mkv"}},
+        AbortCase{"ConcatenateWhileFfmpegRuns", OP_CONCATENATE, ConcatenateOnCopies, "ファイルを連結中です．．．", 1,
+                  0, 1},
+        AbortCase{"ConvertAtTheTagRemoval", OP_CONVERT, ConvertToMp3WithoutTags, "ファイルの変換に成功しました。", 1, 1,
+                  2, {"a_1.mp3"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace

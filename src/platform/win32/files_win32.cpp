@@ -8,10 +8,8 @@
 namespace clipwright::platform {
 namespace {
 
-bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD disposition, bool append) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
-                            nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+// Writes all of `bytes` and closes the file; false when either fails.
+bool WriteAndClose(HANDLE file, std::string_view bytes) {
   bool ok = true;
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
@@ -24,6 +22,16 @@ bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD
   }
   if (!CloseHandle(file)) ok = false;
   return ok;
+}
+
+HANDLE OpenForWriting(const std::string& path, DWORD disposition, bool append) {
+  return CreateFileW(Widen(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD disposition, bool append) {
+  HANDLE file = OpenForWriting(path, disposition, append);
+  return file != INVALID_HANDLE_VALUE && WriteAndClose(file, bytes);
 }
 
 bool NameWasTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
@@ -75,21 +83,9 @@ NameState LookUpName(const std::string& path) {
 }
 
 NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                            FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE file = OpenForWriting(path, CREATE_NEW, false);
   if (file == INVALID_HANDLE_VALUE) return NameWasTaken(GetLastError()) ? NewFile::kExists : NewFile::kFailed;
-  bool ok = true;
-  while (!bytes.empty()) {
-    const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
-    DWORD written = 0;
-    if (!WriteFile(file, bytes.data(), chunk, &written, nullptr) || written == 0) {
-      ok = false;
-      break;
-    }
-    bytes.remove_prefix(written);
-  }
-  if (!CloseHandle(file)) ok = false;
-  if (ok) return NewFile::kMade;
+  if (WriteAndClose(file, bytes)) return NewFile::kMade;
   DeleteFileW(Widen(path).c_str());
   return NewFile::kFailed;
 }
