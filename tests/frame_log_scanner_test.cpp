@@ -25,16 +25,16 @@ using testing::Quoted;
 // ---- Keyframe log (mode 2) ----
 
 struct Frame {
-  long n;
-  long pts;
+  long long n;
+  long long pts;
   double t;
   bool key;
 };
 
 std::string FrameLine(const Frame& f) {
-  char line[160];
+  char line[180];
   std::snprintf(line, sizeof line,
-                "[Parsed_select_0 @ 0x55d0] n:%ld.000000 pts:%ld.000000 t:%.6f key:%d interlace_type:P pict_type:%c "
+                "[Parsed_select_0 @ 0x55d0] n:%lld.000000 pts:%lld.000000 t:%.6f key:%d interlace_type:P pict_type:%c "
                 "scene:nan -> select:%d.000000 select_out:0\n",
                 f.n, f.pts, f.t, f.key ? 1 : 0, f.key ? 'I' : 'P', f.key ? 1 : 0);
   return line;
@@ -68,7 +68,18 @@ struct KeyframeCase {
   std::uint32_t last_frame_index;
   std::vector<std::uint32_t> keyframe_frames;  // with the end marker
   double end_time;
+  bool too_many_frames = false;
 };
+
+// Four frames of a stream that has run past 2^32 ticks of 1/90000 (13 hours and more).
+std::string LateLog() {
+  std::string log = "Setting 'time_base' to value '1/90000'\n";
+  for (long long n = 0; n < 4; ++n) {
+    const long long pts = (1LL << 32) + n * 3600;
+    log += FrameLine({n, pts, pts / 90000.0, n == 0});
+  }
+  return log;
+}
 
 class KeyframeScanTest : public ::testing::TestWithParam<KeyframeCase> {};
 
@@ -78,6 +89,7 @@ TEST_P(KeyframeScanTest, ReadsFramesAndKeyframes) {
   result.capture = c.log;
   FakeDialog dialog;
   ASSERT_EQ(ScanCapture(result, dialog, SCAN_KEYFRAMES, nullptr), c.verdict);
+  EXPECT_EQ(result.too_many_frames, c.too_many_frames);
   EXPECT_FALSE(dialog.IsEnabled(IDC_PROGRESS_ABORT));
   EXPECT_EQ(dialog.Text(IDC_PROGRESS_PROCESS), "ビデオフレーム情報の取得中．．．");
   if (c.verdict != 1) return;
@@ -102,8 +114,12 @@ INSTANTIATE_TEST_SUITE_P(
         KeyframeCase{"WindowsLineEnds", WithCrLf(KeyframeLog(0, 99, 50)), 1, 100, {0, 50, 100}, 4.0},
         KeyframeCase{"FirstLineMayHoldAnyValues", KeyframeLog(5, 20, 100), 1, 21, {5, 21}, (2 * 20 - 19) / 25.0},
         KeyframeCase{"CountingStartsAgain", KeyframeLog(0, 30, 10) + FrameLine({0, 31, 1.24, true}), 0, 0, {}, 0},
-        // A keyframe numbered past the frame that ends the log would lie past its frame times.
-        KeyframeCase{"NumbersGoBack", FrameLine({15, 1, 0.04, true}) + KeyframeLog(10, 11, 100), 0, 0, {}, 0},
+        // Keyframe 30 would point past the frames of a list that ended at 21.
+        KeyframeCase{"FrameNumberGoesDown", KeyframeLog(0, 30, 10) + FrameLine({20, 31, 1.24, false}), 0, 0, {}, 0},
+        KeyframeCase{"PtsPast32Bits", LateLog(), 1, 4, {0, 4}, ((1LL << 32) + 4 * 3600) / 90000.0},
+        KeyframeCase{"MoreFramesThanThePageHolds",
+                     std::string(kTimeBase25) + FrameLine({999999, 1, 1, true}) + FrameLine({1000000, 2, 2, false}), 0,
+                     0, {}, 0, true},
         KeyframeCase{"LaterPtsZero", KeyframeLog(0, 30, 10) + FrameLine({31, 0, 1.24, false}), 0, 0, {}, 0},
         KeyframeCase{"LaterTimeZero", KeyframeLog(0, 30, 10) + FrameLine({31, 31, 0, false}), 0, 0, {}, 0},
         KeyframeCase{"NoTimeBase", KeyframeLog(0, 30, 10, ""), 0, 0, {}, 0},

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "analysis/keyframe_pictures.h"
+
 namespace clipwright {
 
 struct StreamEntry {
@@ -28,12 +30,16 @@ struct FileList {
 struct SplitPageState {
   int video_kind = 0;  // 0 no video (frame mode), 1 video with the "isomiso2" brand, 2 other video
   std::uint32_t last_frame_index = 0;
+  // Start of each frame in seconds, as shown (presentation time). Video: every frame, and an end
+  // entry at last_frame_index; audio: every audio frame.
   std::vector<double> frame_times;
   std::uint32_t keyframe_count = 0;
   std::vector<std::uint32_t> keyframe_frames;  // keyframe_count entries and the end marker
-  std::vector<std::vector<std::uint8_t>> thumbnails;  // pixel rows per keyframe; empty where none
-  int thumb_width = 0;
-  int thumb_height = 0;
+  // Where a cut from each keyframe begins to read: the keyframe packet's decode time, which
+  // FFmpeg's input seek with stream copy goes by, and which lies before its presentation time
+  // when the video has B-frames. keyframe_count entries, then the end of the video.
+  std::vector<double> keyframe_decode_times;
+  KeyframePictures pictures;
   std::uint32_t start_frame = 0;
   std::uint32_t end_frame = 0;
   std::uint32_t start_key = 0;

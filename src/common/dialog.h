@@ -4,8 +4,10 @@
 // implement it as an in-memory table. The logic cannot tell the two apart.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipwright {
 
@@ -15,6 +17,17 @@ inline constexpr unsigned kMessageYesNo = 0x4;
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
+
+// A picture as a 24-bit BMP file holds it: rows of blue, green and red samples, each row padded
+// to a multiple of 4 bytes, the bottom row first when the height is positive.
+struct Picture {
+  int width = 0;
+  int height = 0;  // negative: the top row first
+  std::vector<std::uint8_t> rows;
+};
+
+// Bytes per row of a 24-bit picture `width` pixels wide.
+inline std::size_t PictureRowBytes(int width) { return (static_cast<std::size_t>(width) * 24 + 31) / 32 * 4; }
 
 class Dialog {
  public:
@@ -49,6 +62,14 @@ class Dialog {
   virtual int SelectedRow(int list_id) = 0;
   // Makes `row` selected and focused.
   virtual void SelectRow(int list_id, int row) = 0;
+
+  // Trackbars.
+  virtual void SetTrackRange(int id, int minimum, int maximum) = 0;
+  virtual int TrackPosition(int id) = 0;
+  virtual void SetTrackPosition(int id, int position) = 0;
+
+  // A picture control shows `picture` (a copy is made), or is hidden when it is null.
+  virtual void ShowPicture(int id, const Picture* picture) = 0;
 
   virtual bool IsEnabled(int id) = 0;
   virtual void Enable(int id, bool enabled) = 0;

@@ -5,6 +5,7 @@
 #include "jobs/convert_options.h"
 #include "jobs/number_text.h"
 #include "jobs/output_files.h"
+#include "jobs/split_job.h"
 #include "platform/text.h"
 
 namespace clipwright {
@@ -85,6 +86,13 @@ bool AppendInputs(JobContext& job, Dialog& page, int file_index, bool temp_copie
 
 }  // namespace
 
+int CommandCounter(std::string_view command) { return static_cast<int>(platform::Utf16Length(command)) + 2; }
+
+std::string CommandTooLongText(int counter, std::string_view line_break) {
+  return "コマンドラインが長くなり過ぎです。 [ " + std::to_string(counter) + " byte ]" + std::string(line_break) +
+         "ファイル名を短くして下さい。";
+}
+
 std::string GetOptionText(Dialog& settings, int box, bool has_value) {
   if (!settings.IsChecked(box)) return {};
   std::string text = settings.Text(box);
@@ -112,17 +120,17 @@ bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& 
   command += ffmpeg;
   command += '"';
 
-  if (job.operation == OP_SPLIT && job.start_time > 0) command += " -ss " + FixedText(job.start_time, 6);
+  // Without a cut of its own, a split reads the range it shows.
+  const SplitCut cut =
+      job.cut.value_or(SplitCut{job.start_time, job.end_time, job.start_time, job.end_time - job.start_time});
+  if (job.operation == OP_SPLIT) command += SeekPiece(cut);
   if (job.operation == OP_CONCATENATE) command += " -f concat -safe 0";
 
   // The copies can take minutes; the user sees why, and may abort them.
   if (temp_copies) progress.SetText(IDC_PROGRESS_PROCESS, "一時ファイルを作成中です．．．");
   if (!AppendInputs(job, page, file_index, temp_copies, files, command) || job.abort.load() != 0) return false;
 
-  if (job.operation == OP_SPLIT) {
-    command += job.start_time != 0 ? " -ss 0 -t " : " -t ";
-    command += FixedText(job.end_time - job.start_time, 6);
-  }
+  if (job.operation == OP_SPLIT) command += TimePiece(cut);
 
   AppendStreamArguments(job, page, job.operation == OP_MULTIPLEX ? 2 : 1, file_index, command);
   command += job.operation == OP_CONVERT ? SpeedFilterArgument(page) : std::string(" -c copy");
@@ -138,12 +146,9 @@ bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& 
   // Logged before the length test, so that a refused command can be looked at.
   AppendCommandLog(requests, command, job.program_folder);
 
-  const int counter = static_cast<int>(platform::Utf16Length(command)) + 2;
+  const int counter = CommandCounter(command);
   if (counter > COMMAND_LIMIT) {
-    progress.MessageBox(command,
-                        "コマンドラインが長くなり過ぎです。 [ " + std::to_string(counter) +
-                            " byte ]\r\nファイル名を短くして下さい。",
-                        kMessageOk);
+    progress.MessageBox(command, CommandTooLongText(counter), kMessageOk);
     return false;
   }
   files->command = std::move(command);

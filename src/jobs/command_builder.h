@@ -15,6 +15,12 @@ namespace clipwright {
 // command of at most 507 units is accepted.
 inline constexpr int COMMAND_LIMIT = 509;
 
+// The command-length counter of a command: its UTF-16 units + 2.
+int CommandCounter(std::string_view command);
+// The refusal of a command whose counter passed COMMAND_LIMIT: two lines, or one where
+// `line_break` is a blank.
+std::string CommandTooLongText(int counter, std::string_view line_break = "\r\n");
+
 // Paths of one job file, filled by BuildJobCommand.
 struct JobFiles {
   std::string command;       // the command; left empty when it was refused

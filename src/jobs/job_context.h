@@ -4,10 +4,12 @@
 
 #include <atomic>
 #include <functional>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "analysis/split_range.h"
 #include "analysis/stream_model.h"
 #include "common/dialog.h"
 #include "tools/analysis_result.h"
@@ -31,8 +33,11 @@ struct JobContext {
   std::atomic<int> abort{0};  // 1 once the user pressed 中断
   int operation = 0;          // a JobOperation
   std::string container;      // the page's output container, read while the command is built
-  double start_time = 0;      // the split range in seconds (split only)
+  double start_time = 0;      // the split range in seconds as the page shows it (split only)
   double end_time = 0;
+  // Split: where FFmpeg reads that range, when it is not simply from start_time to end_time (a
+  // video's cut goes by decode times).
+  std::optional<SplitCut> cut;
   FileList* files = nullptr;  // the list page's files (concatenate, separate, convert)
   SplitPageState* split = nullptr;  // the split page's frame data (split at every keyframe)
   std::vector<std::string> temp_slots;  // paths of temp copies made by this run, by slot

@@ -39,6 +39,7 @@ struct AnalysisResult {
   std::uint32_t keyframe_count = 0;       // mode 2
   std::vector<std::uint32_t> keyframe_frames;  // mode 2: keyframe_count entries, then the end marker
   std::vector<std::string> keyframe_images;    // mode 2: one path per keyframe (empty when none)
+  bool too_many_frames = false;           // modes 2, 3: more frames than FRAME_CAPACITY; the result is 0
 };
 
 }  // namespace clipwright

@@ -19,10 +19,9 @@ using scan::Span;
 
 // Frame lines sit at least this far apart, so the walk jumps this far after each one.
 constexpr std::size_t kFrameLineStep = 41;
-// The frame times hold the frames plus one end entry, and the keyframe list its keyframes plus
-// one end marker, both within FRAME_CAPACITY. Storing stops there: a longer log is read as if
-// it ended with the last frame that fits.
-constexpr std::size_t kFrameLimit = FRAME_CAPACITY - 1;
+// A file of more frames is refused as a whole: a list cut short would put the end of the file
+// at the wrong place.
+constexpr std::int64_t kFrameLimit = static_cast<std::int64_t>(FRAME_CAPACITY);
 // How often the audio frame number is shown while the scan runs.
 constexpr std::uint32_t kFrameNumberIntervalMs = 100;
 
@@ -64,31 +63,34 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   ForwardFinder writings(out, "' for writing");
   bool first_line = true;
   bool broken = false;
-  std::uint64_t last_n = 0;
-  std::uint32_t last_pts = 0;
-  std::uint32_t previous_pts = 0;
+  std::int64_t last_n = -1;
+  // 64 bits: a stream at 1/90000 passes 2^32 ticks after about 13 hours.
+  std::int64_t last_pts = 0;
+  std::int64_t previous_pts = 0;
 
   for (std::size_t p = Find(out, "] n:", 0); p != npos; p = Find(out, "] n:", p + kFrameLineStep)) {
     const std::size_t dot = dots.From(p + 4);
     if (dot == npos) continue;
     const std::int64_t n = scan::ReadInteger(Span(out, p + 4, dot));
-    if (n < 0 || static_cast<std::uint64_t>(n) >= kFrameLimit) break;
-    result.last_frame_index = static_cast<std::uint32_t>(n);
-    // Frame numbers only go up. FFmpeg counting again from 0 breaks the log, and so does any
-    // number that does not follow the last: keyframes and times are kept by frame number, and
-    // a keyframe past the last frame would be read past the end of the frame times.
-    if (!first_line && static_cast<std::uint64_t>(n) <= last_n) {
-      broken = true;
-      continue;
+    if (n >= kFrameLimit) {
+      result.too_many_frames = true;
+      return 0;
     }
-    last_n = static_cast<std::uint64_t>(n);
+    // A number that does not go up (FFmpeg counting again, or a garbled log) would leave
+    // keyframes past the end of the frame times.
+    if (n < 0 || (!first_line && n <= last_n)) {
+      broken = true;
+      break;
+    }
+    last_n = n;
+    result.last_frame_index = static_cast<std::uint32_t>(n);
     const std::size_t pts_field = pts_fields.From(dot);
     const std::size_t time_field = pts_field == npos ? npos : time_fields.From(pts_field + 5);
     if (time_field == npos) {
       first_line = false;
       continue;
     }
-    const auto pts = static_cast<std::uint32_t>(scan::ReadInteger(Span(out, pts_field + 5, time_field)));
+    const std::int64_t pts = scan::ReadInteger(Span(out, pts_field + 5, time_field));
     previous_pts = last_pts;
     last_pts = pts;
     if (!first_line && pts == 0) {
@@ -106,7 +108,7 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
       broken = true;
       continue;
     }
-    if (key_field + 5 < out.size() && out[key_field + 5] == '1' && result.keyframe_count < kFrameLimit) {
+    if (key_field + 5 < out.size() && out[key_field + 5] == '1') {
       // The picture of this keyframe is the first one written after its select line. A path
       // longer than a path can be is not kept: a cut one would name another file.
       const std::size_t opening = openings.From(key_field + 5);
@@ -126,8 +128,8 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   if (result.last_frame_index == 0 || !(time_base > 0) || broken) return 0;
   // One entry past the last frame: its end, one frame length after its start.
   ++result.last_frame_index;
-  const std::uint32_t end_pts = 2 * last_pts - previous_pts;
-  StoreFrameTime(result, result.last_frame_index, end_pts * time_base);
+  const std::int64_t end_pts = 2 * last_pts - previous_pts;
+  StoreFrameTime(result, result.last_frame_index, static_cast<double>(end_pts) * time_base);
   result.frame_times.resize(result.last_frame_index + 1);
   result.keyframe_frames.resize(result.keyframe_count);
   result.keyframe_frames.push_back(result.last_frame_index);
@@ -158,9 +160,13 @@ int ScanAudioFrameLog(AnalysisResult& result, Dialog& progress) {
 
   ForwardFinder pts_times(out, " pts_time:");
   std::uint32_t index = 0;
-  for (std::size_t p = Find(out, " pts:", 0); p != npos && index < FRAME_CAPACITY;) {
+  for (std::size_t p = Find(out, " pts:", 0); p != npos;) {
     const std::size_t pts_time = pts_times.From(p + 5);
     if (pts_time == npos) break;  // no later " pts:" can have one either
+    if (index == FRAME_CAPACITY) {
+      result.too_many_frames = true;
+      return 0;
+    }
     const std::uint32_t now = platform::TickCount();
     if (shown_index < 0 || now - shown_tick >= kFrameNumberIntervalMs) {
       show_frame_number(index);

@@ -3,10 +3,13 @@
 #include <cderr.h>
 #include <commdlg.h>
 
+#include "analysis/split_scans.h"
+#include "common/control_ids.h"
 #include "platform/win32/wide.h"
 #include "ui/main_window.h"
 #include "ui/page_controls.h"
 #include "ui/progress_dialog.h"
+#include "ui/split_page.h"
 #include "ui/window_dialog.h"
 #include "ui/window_requests.h"
 
@@ -146,6 +149,12 @@ void AddFilesToPage(HWND page, const ProbeTarget& target, HDROP drop) {
   AnalysisJob job;
   job.target = target;
   job.files = target.file_list != 0 && state ? &state->files : nullptr;
+  if (target.path_control == IDC_SPLIT_PATH && state) {
+    job.split = &state->split;
+    job.split_scan = ScanSplitFile;
+    // Sent, so that the page has set up its range before the analysis dialog ends.
+    job.split_analysed = [page](Dialog&) { SendMessageW(page, MSG_SPLIT_ANALYSED, 0, 0); };
+  }
   job.error_folder = ProgramFilesFolder(page);
   WindowDialog controls(page);
   WindowRequests requests(page);

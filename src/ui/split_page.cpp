@@ -1,7 +1,14 @@
 #include "ui/split_page.h"
 
+#include <memory>
+
+#include "analysis/split_range.h"
 #include "common/control_ids.h"
+#include "jobs/split_job.h"
+#include "ui/job_dialog.h"
+#include "ui/main_window.h"
 #include "ui/page_controls.h"
+#include "ui/page_intake.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
@@ -16,10 +23,41 @@ void EnableRange(HWND page) {
   for (int id : kRangeControls) EnableWindow(GetDlgItem(page, id), !whole_file);
 }
 
+void Run(HWND page, SplitPageState& split) {
+  auto job = std::make_unique<JobContext>();
+  job->program_folder = ProgramFilesFolder(page);
+  WindowDialog controls(page);
+  if (PrepareSplitJob(split, controls, *job)) RunJobDialog(page, *job);
+}
+
+bool OnCommand(HWND page, SplitPageState& split, int id) {
+  WindowDialog controls(page);
+  switch (id) {
+    case IDC_SPLIT_OPEN:
+      AddFilesToPage(page, kSplitTarget, nullptr);
+      SetFocus(GetAncestor(page, GA_ROOT));
+      return true;
+    case IDC_SPLIT_RESET:
+      ResetSplitRange(split, controls);
+      return true;
+    case IDC_SPLIT_MAXIMUM:
+      SetSplitMaximum(split, controls);
+      return true;
+    case IDC_SPLIT_AT_KEYFRAMES:
+      EnableRange(page);
+      return true;
+    case IDC_SPLIT_RUN:
+      Run(page, split);
+      return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (AnswerWindowThreadCall(message, lparam)) return TRUE;
+  PageState* state = PageStateOf(page);
   switch (message) {
     case WM_INITDIALOG:
       KeepPageState(page, lparam);
@@ -29,14 +67,28 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lp
       SendDlgItemMessageW(page, IDC_SPLIT_END_TRACK, TBM_SETPOS, TRUE, 0);
       return TRUE;
     case WM_COMMAND:
-      if (LOWORD(wparam) == IDC_SPLIT_AT_KEYFRAMES) {
-        EnableRange(page);
-        return TRUE;
-      }
-      return FALSE;
-    case MSG_FILES_DROPPED:
-      ReleaseDrop(wparam);
+      return state && OnCommand(page, state->split, LOWORD(wparam)) ? TRUE : FALSE;
+    case WM_HSCROLL: {
+      if (!state || !lparam) return FALSE;
+      WindowDialog controls(page);
+      const int track = GetDlgCtrlID(reinterpret_cast<HWND>(lparam));
+      if (track == IDC_SPLIT_START_TRACK) MoveSplitStart(state->split, controls);
+      if (track == IDC_SPLIT_END_TRACK) MoveSplitEnd(state->split, controls);
       return TRUE;
+    }
+    case MSG_SPLIT_ANALYSED: {
+      if (!state) return FALSE;
+      WindowDialog controls(page);
+      OnSplitAnalysed(state->split, controls);
+      return TRUE;
+    }
+    case MSG_FILES_DROPPED:
+      AddFilesToPage(page, kSplitTarget, reinterpret_cast<HDROP>(wparam));
+      SetFocus(page);
+      return TRUE;
+    case WM_DESTROY:
+      ReleasePicture(GetDlgItem(page, IDC_SPLIT_PICTURE));
+      return FALSE;
   }
   return FALSE;
 }

@@ -1,6 +1,7 @@
 #include "ui/window_dialog.h"
 
-
+#include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "platform/win32/wide.h"
@@ -159,6 +160,61 @@ void WindowDialog::SelectRow(int list_id, int row) {
   item.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
   item.state = LVIS_SELECTED | LVIS_FOCUSED;
   SendMessageW(Control(list_id), LVM_SETITEMSTATE, row, reinterpret_cast<LPARAM>(&item));
+}
+
+void WindowDialog::SetTrackRange(int id, int minimum, int maximum) {
+  HWND track = Control(id);
+  SendMessageW(track, TBM_SETRANGEMIN, FALSE, minimum);
+  SendMessageW(track, TBM_SETRANGEMAX, TRUE, maximum);
+}
+
+int WindowDialog::TrackPosition(int id) { return static_cast<int>(SendMessageW(Control(id), TBM_GETPOS, 0, 0)); }
+
+void WindowDialog::SetTrackPosition(int id, int position) { SendMessageW(Control(id), TBM_SETPOS, TRUE, position); }
+
+void WindowDialog::ShowPicture(int id, const Picture* picture) {
+  HWND control = Control(id);
+  if (!control) return;
+  RunOnWindowThread(window_, [&] {
+    if (picture == nullptr || picture->width <= 0 || picture->height == 0 ||
+        picture->rows.size() < PictureRowBytes(picture->width) * static_cast<std::size_t>(std::abs(picture->height))) {
+      ShowWindow(control, SW_HIDE);
+      return;
+    }
+    // The control keeps its display bitmap, a DIB section; a picture of another size gets a new one.
+    auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+    DIBSECTION section{};
+    const bool fits = bitmap && GetObjectW(bitmap, sizeof section, &section) == sizeof section &&
+                      section.dsBm.bmBits != nullptr && section.dsBmih.biWidth == picture->width &&
+                      section.dsBmih.biHeight == picture->height && section.dsBmih.biBitCount == 24;
+    void* bits = fits ? section.dsBm.bmBits : nullptr;
+    if (!fits) {
+      BITMAPINFO info{};
+      info.bmiHeader.biSize = sizeof info.bmiHeader;
+      info.bmiHeader.biWidth = picture->width;
+      info.bmiHeader.biHeight = picture->height;
+      info.bmiHeader.biPlanes = 1;
+      info.bmiHeader.biBitCount = 24;
+      info.bmiHeader.biCompression = BI_RGB;
+      HBITMAP fresh = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+      if (!fresh) {
+        ShowWindow(control, SW_HIDE);
+        return;
+      }
+      HBITMAP old = reinterpret_cast<HBITMAP>(
+          SendMessageW(control, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(fresh)));
+      if (old) DeleteObject(old);
+    }
+    std::memcpy(bits, picture->rows.data(), PictureRowBytes(picture->width) * std::abs(picture->height));
+    GdiFlush();
+    InvalidateRect(control, nullptr, FALSE);
+    ShowWindow(control, SW_SHOW);
+  });
+}
+
+void ReleasePicture(HWND picture_control) {
+  HBITMAP old = reinterpret_cast<HBITMAP>(SendMessageW(picture_control, STM_SETIMAGE, IMAGE_BITMAP, 0));
+  if (old) DeleteObject(old);
 }
 
 bool WindowDialog::IsEnabled(int id) {

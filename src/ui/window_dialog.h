@@ -47,6 +47,10 @@ class WindowDialog : public Dialog {
   void DeleteAllRows(int list_id) override;
   int SelectedRow(int list_id) override;
   void SelectRow(int list_id, int row) override;
+  void SetTrackRange(int id, int minimum, int maximum) override;
+  int TrackPosition(int id) override;
+  void SetTrackPosition(int id, int position) override;
+  void ShowPicture(int id, const Picture* picture) override;
   bool IsEnabled(int id) override;
   void Enable(int id, bool enabled) override;
   bool IsVisible(int id) override;
@@ -65,5 +69,8 @@ class WindowDialog : public Dialog {
 
 // The text of any window, read through its own thread.
 std::string WindowText(HWND window);
+
+// Releases the bitmap that ShowPicture gave a picture control; for the control's page as it goes.
+void ReleasePicture(HWND picture_control);
 
 }  // namespace clipwright::ui

@@ -1,5 +1,6 @@
 #include "support/fake_dialog.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/limits.h"
@@ -122,6 +123,41 @@ int FakeDialog::SelectedRow(int list_id) {
 void FakeDialog::SelectRow(int list_id, int row) {
   std::lock_guard lock(mutex_);
   if (row >= 0 && row < static_cast<int>(rows_[list_id].size())) selected_row_[list_id] = row;
+}
+
+void FakeDialog::SetTrackRange(int id, int minimum, int maximum) {
+  std::lock_guard lock(mutex_);
+  Track& track = tracks_[id];
+  track.minimum = minimum;
+  track.maximum = maximum;
+  track.position = std::clamp(track.position, minimum, std::max(minimum, maximum));
+}
+
+int FakeDialog::TrackPosition(int id) {
+  std::lock_guard lock(mutex_);
+  return tracks_[id].position;
+}
+
+void FakeDialog::SetTrackPosition(int id, int position) {
+  std::lock_guard lock(mutex_);
+  Track& track = tracks_[id];
+  track.position = std::clamp(position, track.minimum, std::max(track.minimum, track.maximum));
+}
+
+void FakeDialog::ShowPicture(int id, const Picture* picture) {
+  std::lock_guard lock(mutex_);
+  pictures_[id] = picture;
+  visible_[id] = picture != nullptr;
+}
+
+std::pair<int, int> FakeDialog::TrackRange(int id) {
+  std::lock_guard lock(mutex_);
+  return {tracks_[id].minimum, tracks_[id].maximum};
+}
+
+const Picture* FakeDialog::ShownPicture(int id) {
+  std::lock_guard lock(mutex_);
+  return pictures_[id];
 }
 
 bool FakeDialog::IsEnabled(int id) {

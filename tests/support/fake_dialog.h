@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <map>
+#include <utility>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -41,6 +42,10 @@ class FakeDialog : public Dialog {
   void DeleteAllRows(int list_id) override;
   int SelectedRow(int list_id) override;
   void SelectRow(int list_id, int row) override;
+  void SetTrackRange(int id, int minimum, int maximum) override;
+  int TrackPosition(int id) override;
+  void SetTrackPosition(int id, int position) override;
+  void ShowPicture(int id, const Picture* picture) override;
   bool IsEnabled(int id) override;
   void Enable(int id, bool enabled) override;
   bool IsVisible(int id) override;
@@ -61,6 +66,10 @@ class FakeDialog : public Dialog {
   void SetMessageBoxAnswer(int answer);
   // Called for SendCommand, after it has been recorded.
   void OnCommand(std::function<void(int id)> handler);
+  // A trackbar's range; a position set outside it is moved inside, as a trackbar does.
+  std::pair<int, int> TrackRange(int id);
+  // The picture last shown by control `id`, by address (null when it was hidden or never shown).
+  const Picture* ShownPicture(int id);
   bool timer_stopped();
   int end_result();  // -1 until End was called
 
@@ -80,6 +89,13 @@ class FakeDialog : public Dialog {
   std::map<int, Combo> combos_;
   std::map<int, std::vector<Row>> rows_;
   std::map<int, int> selected_row_;
+  struct Track {
+    int minimum = 0;
+    int maximum = 0;
+    int position = 0;
+  };
+  std::map<int, Track> tracks_;
+  std::map<int, const Picture*> pictures_;
   std::map<int, bool> enabled_;
   std::map<int, bool> visible_;
   std::vector<FakeMessageBox> boxes_;

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "common/control_ids.h"
@@ -21,26 +20,6 @@ namespace clipwright::testing {
 namespace {
 
 using Kinds = std::vector<std::string>;
-
-// Presses the run button as a click does and closes the job dialog once it offers 閉じる;
-// returns the summary it showed.
-std::string RunJob(HWND page, int run_button) {
-  std::string summary;
-  std::thread user([&] { summary = CloseJobDialog(); });
-  SendMessageW(GetDlgItem(page, run_button), BM_CLICK, 0, 0);
-  user.join();
-  return summary;
-}
-
-void SelectItem(ui::WindowDialog& page, int combo, const std::string& text) {
-  for (int index = 0; index < page.ComboCount(combo); ++index) {
-    if (page.ComboItem(combo, index) == text) {
-      page.SetComboIndex(combo, index);
-      return;
-    }
-  }
-  ADD_FAILURE() << "no item " << text << " in " << combo;
-}
 
 using PageJobTest = PageIntakeTest;
 

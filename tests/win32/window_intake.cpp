@@ -1,6 +1,7 @@
 #include "window_intake.h"
 
 #include <filesystem>
+#include <thread>
 
 #include "common/control_ids.h"
 #include "common/limits.h"
@@ -68,6 +69,24 @@ std::vector<std::string> Texts(const FileEntry& file) {
 std::vector<std::string> Kinds(const FileEntry& file) { return LineKinds(Texts(file)); }
 
 std::vector<std::string> RowKinds(ui::WindowDialog& page, int list_id) { return LineKinds(Rows(page, list_id)); }
+
+std::string RunJob(HWND page, int run_button) {
+  std::string summary;
+  std::thread user([&] { summary = CloseJobDialog(); });
+  SendMessageW(GetDlgItem(page, run_button), BM_CLICK, 0, 0);
+  user.join();
+  return summary;
+}
+
+void SelectItem(ui::WindowDialog& page, int combo, const std::string& text) {
+  for (int index = 0; index < page.ComboCount(combo); ++index) {
+    if (page.ComboItem(combo, index) == text) {
+      page.SetComboIndex(combo, index);
+      return;
+    }
+  }
+  ADD_FAILURE() << "no item " << text << " in " << combo;
+}
 
 POINT CheckBoxPoint(HWND list, int row) {
   RECT bounds{};

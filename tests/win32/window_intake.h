@@ -54,6 +54,12 @@ std::vector<std::string> Texts(const FileEntry& file);
 std::vector<std::string> Kinds(const FileEntry& file);
 std::vector<std::string> RowKinds(ui::WindowDialog& page, int list_id);
 
+// Presses the run button as a click does and closes the job dialog once it offers 閉じる;
+// returns the summary it showed.
+std::string RunJob(HWND page, int run_button);
+// Selects the item `text` of a drop-down list; fails the test when there is none.
+void SelectItem(ui::WindowDialog& page, int combo, const std::string& text);
+
 // Screen points on row `row` of a report list view: the middle of its check box, and of its text.
 POINT CheckBoxPoint(HWND list, int row);
 POINT TextPoint(HWND list, int row);

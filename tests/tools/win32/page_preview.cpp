@@ -1,4 +1,4 @@
-// Shows the main window with files on the concatenate, multiplex, separate and convert pages,
+// Shows the main window with files on the split, concatenate, multiplex, separate and convert pages,
 // added by drops as from Explorer and analysed by the given FFmpeg, so that scripts/screenshot
 // can capture the pages with work loaded. The settings live in a folder of their own under
 // %TEMP%, never beside the program.
@@ -52,6 +52,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   ui::WindowRequests requests(main_window);
   requests.Page(PAGE_SETTINGS)->SetText(IDC_FFMPEG_PATH, ffmpeg);
 
+  Drop(requests, PAGE_SPLIT, IDC_SPLIT_STREAMS, {both1});
   Drop(requests, PAGE_CONCATENATE, IDC_CONCAT_FILES, {both1, both2});
   Drop(requests, PAGE_MULTIPLEX, IDC_MUX_STREAMS1, {video});
   Drop(requests, PAGE_MULTIPLEX, IDC_MUX_STREAMS2, {audio});

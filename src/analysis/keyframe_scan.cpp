@@ -1,0 +1,132 @@
+// The keyframe scan of the split page's video: FFmpeg lists the video's packets (for the decode
+// time of each keyframe), then decodes the video, passes only keyframes to a picture of each
+// and logs every frame (for the frame times and the keyframes).
+#include <algorithm>
+#include <cmath>
+#include <memory>
+#include <optional>
+
+#include "analysis/split_range.h"
+#include "analysis/split_scans.h"
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "platform/temp_folder.h"
+#include "tools/output_scanner.h"
+#include "tools/packet_listing.h"
+#include "tools/tool_runner.h"
+
+namespace clipwright {
+namespace {
+
+constexpr const char* kScanFailed = "ビデオストリームの解析に失敗しました。";
+// A keyframe and a key packet are the same picture when their presentation times are this close
+// (FFmpeg prints the frame times to the microsecond; Matroska keeps milliseconds on both sides).
+constexpr double kSameTime = 0.0005;
+
+// The picture names FFmpeg fills in, in `folder`; a "%" of the folder's own is written "%%", so
+// that FFmpeg does not take it for a place to fill.
+std::string PicturePattern(const std::string& folder) {
+  std::string pattern;
+  for (const char c : folder) pattern += c == '%' ? std::string("%%") : std::string(1, c);
+  return pattern + "%10d.bmp";
+}
+
+// The decode time of each keyframe, then the end of the video. A keyframe whose packet cannot be
+// told keeps its presentation time, which is right for a video without B-frames.
+std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacket> packets) {
+  std::vector<double> times;
+  times.reserve(scan.keyframe_count + 1);
+  for (std::uint32_t k = 0; k < scan.keyframe_count; ++k) times.push_back(scan.frame_times[scan.keyframe_frames[k]]);
+  const bool timed = !packets.empty() && std::all_of(packets.begin(), packets.end(), [](const KeyPacket& packet) {
+    return packet.presentation_time.has_value();
+  });
+  if (timed) {
+    std::sort(packets.begin(), packets.end(), [](const KeyPacket& x, const KeyPacket& y) {
+      return *x.presentation_time < *y.presentation_time;
+    });
+    for (double& time : times) {
+      // The first key packet shown no earlier than the keyframe less kSameTime: it is the
+      // keyframe's own when it is shown no later than the keyframe plus kSameTime.
+      auto at = std::lower_bound(packets.begin(), packets.end(), time - kSameTime,
+                                 [](const KeyPacket& packet, double t) { return *packet.presentation_time < t; });
+      if (at != packets.end() && std::abs(*at->presentation_time - time) <= kSameTime) time = at->decode_time;
+    }
+  } else if (packets.size() == times.size()) {
+    // Without presentation times (raw streams, AVI) the keyframes come in the same order.
+    for (std::size_t k = 0; k < times.size(); ++k) times[k] = packets[k].decode_time;
+  }
+  times.push_back(scan.frame_times[scan.last_frame_index]);
+  return times;
+}
+
+// The page takes the scan's frames and keyframes, and the picture of each keyframe from the
+// scan's own folder (a path elsewhere, from a garbled log, is not read).
+void StoreKeyframes(SplitPageState& split, Dialog& progress, const AnalysisResult& scan,
+                    std::vector<KeyPacket> packets, const std::string& folder) {
+  progress.SetText(IDC_PROGRESS_PROCESS, "キーフレーム情報の取得中．．．［キーフレーム数に応じた時間が掛かります］");
+  split.last_frame_index = scan.last_frame_index;
+  split.frame_times = scan.frame_times;
+  split.keyframe_count = scan.keyframe_count;
+  split.keyframe_frames = scan.keyframe_frames;
+  split.keyframe_decode_times = DecodeTimes(scan, std::move(packets));
+  for (std::uint32_t k = 0; k < scan.keyframe_count; ++k) {
+    progress.SetText(IDC_PROGRESS_STATUS, "キーフレーム番号: " + std::to_string(scan.keyframe_frames[k]));
+    const std::string& image = scan.keyframe_images[k];
+    if (!image.empty() && image.starts_with(folder)) LoadThumbnail(split.pictures, image, k);
+  }
+}
+
+// Both FFmpeg runs, with the pictures written into `folder`; a RunVerdict.
+int RunScan(AnalysisJob& job, Dialog& progress, const std::string& ffmpeg, const std::string& path,
+            const std::string& folder, bool* too_many_frames) {
+  // Both runs look at the first video stream that is no cover picture, which is also the one
+  // FFmpeg's seek goes by. Only errors on the standard error, which shares the pipe with the
+  // listing.
+  const std::string listing_command = "\"" + ffmpeg + "\" -hide_banner -nostats -loglevel error -i \"" + path +
+                                      "\" -map 0:V:0 -c copy -f framecrc -";
+  std::string listing;
+  // No live progress: the probe's mode shows none.
+  if (RunTool(listing, progress, job.abort, listing_command, SCAN_PROBE, 0) == 0) {
+    progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
+    return VERDICT_FAILURE;
+  }
+  if (job.abort.load() != 0) return VERDICT_ABORTED;
+  std::vector<KeyPacket> packets = ScanKeyPackets(listing);
+  listing = std::string();
+
+  const std::string command = "\"" + ffmpeg + "\" -loglevel debug -hide_banner -nostats -i \"" + path +
+                              "\" -map 0:V:0 -y -an -sn -dn -vsync 0 -vf \"select=key,scale=-1:207\""
+                              " -sws_flags bilinear -frame_pts true \"" + PicturePattern(folder) + "\"";
+  auto scan = std::make_unique<AnalysisResult>();
+  const int verdict = ScanOutput(*scan, progress, job.abort, command, SCAN_KEYFRAMES, nullptr, 0);
+  *too_many_frames = scan->too_many_frames;
+  if (verdict == VERDICT_SUCCESS) StoreKeyframes(*job.split, progress, *scan, std::move(packets), folder);
+  return verdict;
+}
+
+}  // namespace
+
+int ScanKeyframes(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests, const std::string& path) {
+  SplitPageState& split = *job.split;
+  split.pictures.Clear();
+  split.keyframe_count = 0;
+  progress.SetText(IDC_PROGRESS_PROCESS, "ビデオストリームの解析中．．．［再生時間に応じた時間が掛かります］");
+  std::string ffmpeg;
+  if (!requests.FfmpegPath(&ffmpeg)) return 0;
+
+  const std::optional<std::string> folder = platform::MakeTempFolder("clipwright-keyframes-");
+  bool too_many_frames = false;
+  const int verdict = folder ? RunScan(job, progress, ffmpeg, path, *folder, &too_many_frames) : VERDICT_FAILURE;
+  if (folder) platform::RemoveTempFolder(*folder);
+  if (verdict == VERDICT_SUCCESS) return 1;
+
+  if (verdict == VERDICT_FAILURE) {
+    progress.SetText(IDC_PROGRESS_PROCESS, too_many_frames ? kTooManyFrames : kScanFailed);
+  }
+  ClearSplitRange(split, page);
+  page.SetText(IDC_SPLIT_PATH, "");
+  page.DeleteAllRows(IDC_SPLIT_STREAMS);
+  return 0;
+}
+
+}  // namespace clipwright

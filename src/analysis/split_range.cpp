@@ -1,0 +1,174 @@
+#include "analysis/split_range.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdio>
+
+#include "common/control_ids.h"
+
+namespace clipwright {
+namespace {
+
+// The trackbars' maximum: the keyframe ordinal of the end marker, or the last audio frame.
+std::uint32_t RangeMaximum(const SplitPageState& split) {
+  return KeyframeMode(split) ? split.keyframe_count : split.last_frame_index;
+}
+
+// Frame data that the range can stand on: a video needs a keyframe, an audio file two frames.
+bool HasRange(const SplitPageState& split) {
+  if (RangeMaximum(split) == 0 || split.frame_times.size() <= split.last_frame_index) return false;
+  return !KeyframeMode(split) || split.keyframe_frames.size() > split.keyframe_count;
+}
+
+double FrameTime(const SplitPageState& split, std::uint32_t frame) {
+  return frame < split.frame_times.size() ? split.frame_times[frame] : 0;
+}
+
+std::uint32_t KeyframeFrame(const SplitPageState& split, std::uint32_t k) {
+  return k < split.keyframe_frames.size() ? split.keyframe_frames[k] : split.last_frame_index;
+}
+
+// The trackbar's position, as far as the range reaches.
+std::uint32_t TrackPosition(const SplitPageState& split, Dialog& page, int track) {
+  const int position = page.TrackPosition(track);
+  return std::min(static_cast<std::uint32_t>(std::max(position, 0)), RangeMaximum(split));
+}
+
+void ShowStart(SplitPageState& split, Dialog& page) {
+  page.SetText(IDC_SPLIT_START_TIME, FrameTimeText(FrameTime(split, split.start_frame)));
+  if (KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, split.pictures.Of(split.start_key));
+}
+
+void ShowEnd(SplitPageState& split, Dialog& page) {
+  page.SetText(IDC_SPLIT_END_TIME, FrameTimeText(FrameTime(split, split.end_frame)));
+  // The end marker has no picture: the picture goes while the end is at the end of the video.
+  if (KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, split.pictures.Of(split.end_key));
+}
+
+void SetEndToMaximum(SplitPageState& split, Dialog& page) {
+  if (KeyframeMode(split)) {
+    split.end_key = split.keyframe_count;
+    split.end_frame = KeyframeFrame(split, split.end_key);
+    page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_key));
+  } else {
+    split.end_frame = split.last_frame_index;
+    page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_frame));
+  }
+}
+
+}  // namespace
+
+std::string FrameTimeText(double seconds) {
+  if (!(seconds > 0)) seconds = 0;
+  // Microseconds first, as FFmpeg prints the times, so that 0.29 s does not show as 0.289.
+  const auto micros = static_cast<long long>(std::llround(seconds * 1e6));
+  const long long millis = micros / 1000;
+  char text[40];
+  std::snprintf(text, sizeof text, "%02lld:%02lld:%02lld.%03lld", millis / 3600000, millis / 60000 % 60,
+                millis / 1000 % 60, millis % 1000);
+  return text;
+}
+
+void OnSplitAnalysed(SplitPageState& split, Dialog& page) {
+  split.start_frame = split.end_frame = split.start_key = split.end_key = 0;
+  page.SetText(IDC_SPLIT_PLAY_TIME, FrameTimeText(FrameTime(split, split.last_frame_index)));
+  // An audio file has no pictures; one left from a video file would belong to that file.
+  if (!KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, nullptr);
+  const int maximum = static_cast<int>(RangeMaximum(split));
+  page.SetTrackRange(IDC_SPLIT_START_TRACK, 0, maximum);
+  page.SetTrackRange(IDC_SPLIT_END_TRACK, 0, maximum);
+  ResetSplitRange(split, page);
+}
+
+void ResetSplitRange(SplitPageState& split, Dialog& page) {
+  if (!HasRange(split)) {
+    page.SetTrackPosition(IDC_SPLIT_START_TRACK, 0);
+    page.SetTrackPosition(IDC_SPLIT_END_TRACK, 0);
+    page.SetText(IDC_SPLIT_START_TIME, "");
+    page.SetText(IDC_SPLIT_END_TIME, "");
+    page.ShowPicture(IDC_SPLIT_PICTURE, nullptr);
+    return;
+  }
+  split.start_key = 0;
+  split.start_frame = KeyframeMode(split) ? KeyframeFrame(split, 0) : 0;
+  page.SetTrackPosition(IDC_SPLIT_START_TRACK, 0);
+  SetEndToMaximum(split, page);
+  page.SetText(IDC_SPLIT_END_TIME, FrameTimeText(FrameTime(split, split.end_frame)));
+  ShowStart(split, page);
+}
+
+void SetSplitMaximum(SplitPageState& split, Dialog& page) {
+  if (!HasRange(split)) return;
+  SetEndToMaximum(split, page);
+  ShowEnd(split, page);
+}
+
+void MoveSplitStart(SplitPageState& split, Dialog& page) {
+  if (!HasRange(split)) return;
+  const std::uint32_t position = TrackPosition(split, page, IDC_SPLIT_START_TRACK);
+  if (KeyframeMode(split)) {
+    split.start_key = std::min({position, split.keyframe_count - 1, split.end_key - 1});
+    split.start_frame = KeyframeFrame(split, split.start_key);
+    page.SetTrackPosition(IDC_SPLIT_START_TRACK, static_cast<int>(split.start_key));
+  } else {
+    split.start_frame = std::min(position, split.end_frame - 1);
+    page.SetTrackPosition(IDC_SPLIT_START_TRACK, static_cast<int>(split.start_frame));
+  }
+  ShowStart(split, page);
+}
+
+void MoveSplitEnd(SplitPageState& split, Dialog& page) {
+  if (!HasRange(split)) return;
+  const std::uint32_t position = std::max(TrackPosition(split, page, IDC_SPLIT_END_TRACK), 1u);
+  if (KeyframeMode(split)) {
+    split.end_key = std::max(position, split.start_key + 1);
+    split.end_frame = KeyframeFrame(split, split.end_key);
+    page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_key));
+  } else {
+    split.end_frame = std::max(position, split.start_frame + 1);
+    page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_frame));
+  }
+  ShowEnd(split, page);
+}
+
+void ClearSplitRange(SplitPageState& split, Dialog& page) {
+  split.last_frame_index = 0;
+  split.frame_times.clear();
+  split.keyframe_count = 0;
+  split.keyframe_frames.clear();
+  split.keyframe_decode_times.clear();
+  split.pictures.Clear();
+  split.start_frame = split.end_frame = split.start_key = split.end_key = 0;
+  page.SetText(IDC_SPLIT_PLAY_TIME, FrameTimeText(0));
+  page.SetText(IDC_SPLIT_START_TIME, "");
+  page.SetText(IDC_SPLIT_END_TIME, "");
+  for (const int track : {IDC_SPLIT_START_TRACK, IDC_SPLIT_END_TRACK}) {
+    page.SetTrackRange(track, 0, 0);
+    page.SetTrackPosition(track, 0);
+  }
+  page.ShowPicture(IDC_SPLIT_PICTURE, nullptr);
+  page.Enable(IDC_SPLIT_RUN, false);
+}
+
+SplitCut KeyframeCut(const SplitPageState& split, std::uint32_t a, std::uint32_t b) {
+  SplitCut cut;
+  cut.start_time = FrameTime(split, KeyframeFrame(split, a));
+  cut.end_time = FrameTime(split, KeyframeFrame(split, b));
+  const std::vector<double>& decode = split.keyframe_decode_times;
+  const bool decode_known = a < decode.size() && b < decode.size();
+  cut.seek_time = decode_known ? decode[a] : cut.start_time;
+  cut.length = (decode_known ? decode[b] : cut.end_time) - cut.seek_time;
+  return cut;
+}
+
+std::optional<SplitCut> SplitRangeCut(const SplitPageState& split) {
+  if (!HasRange(split) || split.start_frame >= split.end_frame) return std::nullopt;
+  if (KeyframeMode(split)) return KeyframeCut(split, split.start_key, split.end_key);
+  SplitCut cut;
+  cut.start_time = cut.seek_time = FrameTime(split, split.start_frame);
+  cut.end_time = FrameTime(split, split.end_frame);
+  cut.length = cut.end_time - cut.start_time;
+  return cut;
+}
+
+}  // namespace clipwright

@@ -1,0 +1,103 @@
+#include "analysis/split_range.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "common/control_ids.h"
+#include "support/fake_dialog.h"
+
+namespace clipwright {
+namespace {
+
+using testing::FakeDialog;
+
+// A video of 150 frames at 25 fps with keyframes at frames 0, 50 and 100 and a picture for each;
+// or an audio file of 1000 frames of 1152 samples.
+SplitPageState Video() {
+  SplitPageState split;
+  split.video_kind = 2;
+  split.last_frame_index = 150;
+  for (int n = 0; n <= 150; ++n) split.frame_times.push_back(n / 25.0);
+  split.keyframe_count = 3;
+  split.keyframe_frames = {0, 50, 100, 150};
+  for (std::uint32_t k = 0; k < 3; ++k) split.pictures.Put(k, Picture{2, 1, std::vector<std::uint8_t>(8, 1)});
+  return split;
+}
+
+SplitPageState Audio() {
+  SplitPageState split;
+  split.last_frame_index = 999;
+  for (int n = 0; n <= 999; ++n) split.frame_times.push_back(n * 1152 / 44100.0);
+  return split;
+}
+
+struct RangeCase {
+  const char* name;
+  SplitPageState split;
+  std::string moves;  // "s<n>" start trackbar to n, "e<n>" end trackbar to n, "r" reset, "m" maximum
+  int start;          // trackbar positions afterwards
+  int end;
+  std::string start_text;
+  std::string end_text;
+  int picture;  // keyframe whose picture shows; -1 hidden
+};
+
+void PrintTo(const RangeCase& c, std::ostream* os) { *os << c.name; }
+
+class SplitRangeTest : public ::testing::TestWithParam<RangeCase> {};
+
+TEST_P(SplitRangeTest, TrackbarsStayApartAndShowTheirTimesAndPicture) {
+  RangeCase c = GetParam();
+  FakeDialog page;
+  OnSplitAnalysed(c.split, page);
+  std::istringstream moves(c.moves);
+  for (std::string move; moves >> move;) {
+    const int to = move.size() > 1 ? std::stoi(move.substr(1)) : 0;
+    if (move[0] == 's') {
+      page.SetTrackPosition(IDC_SPLIT_START_TRACK, to);
+      MoveSplitStart(c.split, page);
+    } else if (move[0] == 'e') {
+      page.SetTrackPosition(IDC_SPLIT_END_TRACK, to);
+      MoveSplitEnd(c.split, page);
+    } else if (move[0] == 'r') {
+      ResetSplitRange(c.split, page);
+    } else {
+      SetSplitMaximum(c.split, page);
+    }
+  }
+  EXPECT_EQ(page.TrackPosition(IDC_SPLIT_START_TRACK), c.start);
+  EXPECT_EQ(page.TrackPosition(IDC_SPLIT_END_TRACK), c.end);
+  EXPECT_EQ(page.Text(IDC_SPLIT_START_TIME), c.start_text);
+  EXPECT_EQ(page.Text(IDC_SPLIT_END_TIME), c.end_text);
+  EXPECT_EQ(page.ShownPicture(IDC_SPLIT_PICTURE), c.picture < 0 ? nullptr : c.split.pictures.Of(c.picture));
+  const int maximum = static_cast<int>(KeyframeMode(c.split) ? c.split.keyframe_count : c.split.last_frame_index);
+  EXPECT_EQ(page.TrackRange(IDC_SPLIT_END_TRACK), std::make_pair(0, maximum));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Moves, SplitRangeTest,
+    ::testing::Values(
+        RangeCase{"VideoOpened", Video(), "", 0, 3, "00:00:00.000", "00:00:06.000", 0},
+        RangeCase{"StartCannotReachTheEnd", Video(), "s3", 2, 3, "00:00:04.000", "00:00:06.000", 2},
+        RangeCase{"StartStaysBelowTheEnd", Video(), "e1 s2", 0, 1, "00:00:00.000", "00:00:02.000", 0},
+        RangeCase{"EndAtZeroGoesToOne", Video(), "e0", 0, 1, "00:00:00.000", "00:00:02.000", 1},
+        RangeCase{"EndStaysAboveTheStartAndHidesThePictureAtTheEnd", Video(), "s2 e1", 2, 3, "00:00:04.000",
+                  "00:00:06.000", -1},
+        RangeCase{"Maximum", Video(), "e2 m", 0, 3, "00:00:00.000", "00:00:06.000", -1},
+        RangeCase{"Reset", Video(), "s1 e2 r", 0, 3, "00:00:00.000", "00:00:06.000", 0},
+        RangeCase{"AudioOpened", Audio(), "", 0, 999, "00:00:00.000", "00:00:26.096", -1},
+        RangeCase{"AudioEndAtZeroGoesToOne", Audio(), "e0", 0, 1, "00:00:00.000", "00:00:00.026", -1},
+        RangeCase{"AudioEndAboveTheStart", Audio(), "s500 e0", 500, 501, "00:00:13.061", "00:00:13.087", -1},
+        RangeCase{"AudioStartBelowTheEnd", Audio(), "s999", 998, 999, "00:00:26.070", "00:00:26.096", -1}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST(SplitRange, TimeTextsCutTheMillisecondsWithoutFloatingPointLoss) {
+  EXPECT_EQ(FrameTimeText(0.29), "00:00:00.290");
+  EXPECT_EQ(FrameTimeText(3723.0119), "01:02:03.011");
+}
+
+}  // namespace
+}  // namespace clipwright

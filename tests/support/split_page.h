@@ -1,0 +1,46 @@
+// The split page in memory: a file opened on it is probed and scanned by the real analysis worker
+// with this build's FFmpeg. And what the tests judge a cut by: the packets of a file.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "analysis/analysis_job.h"
+#include "common/limits.h"
+#include "support/fake_dialog.h"
+#include "support/temp_dir.h"
+
+namespace clipwright::testing {
+
+struct FakeSplitPage {
+  FakeSplitPage();
+  FakeDialog& page() { return requests.page(PAGE_SPLIT); }
+  // Opens `path` as a drop does; the analysis dialog's end result (2 after a failed scan).
+  int Open(const std::string& path);
+
+  FakeRequests requests;
+  FakeDialog progress;
+  SplitPageState split;
+  AnalysisJob job;
+};
+
+struct ListedPacket {
+  double presentation_time = 0;
+  bool key = false;
+  std::string crc;  // of the packet's data
+};
+// The packets of a file's first video stream, in decode order.
+std::vector<ListedPacket> ListVideoPackets(const std::string& path);
+
+// While it lives, the user's temporary folder (TMPDIR, TMP, TEMP) is `folder`.
+class TempFolderOverride {
+ public:
+  explicit TempFolderOverride(const TempDir& folder);
+  ~TempFolderOverride();
+
+ private:
+  std::vector<std::pair<std::string, std::string>> saved_;
+};
+
+}  // namespace clipwright::testing
