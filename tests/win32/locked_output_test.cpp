@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <string>
 
 #include "common/control_ids.h"
@@ -45,7 +44,6 @@ TEST(LockedOutput, ALockedFileIsNotTakenAsFree) {
   CloseHandle(handle);
 }
 
-
 // Files that another program holds open while the run ends, as a virus scanner does.
 class HeldFileTest : public ::testing::Test {
  protected:
@@ -62,15 +60,15 @@ class HeldFileTest : public ::testing::Test {
     if (held != INVALID_HANDLE_VALUE) CloseHandle(held);
   }
 
-  // While "FFmpeg" runs: writes the output and holds `path` open with `share`.
-  void HoldDuringTheRun(std::function<std::string()> path, DWORD share, const std::string& output) {
+  // While "FFmpeg" runs, it writes `output` to the command's last path, and another program
+  // opens the file `name` with `share`.
+  void HoldDuringTheRun(const std::string& name, DWORD share, const std::string& output) {
     job.scan_output = [=, this](AnalysisResult&, Dialog&, const std::atomic<int>&, std::string_view command, int,
                                 int*, double) {
-      const std::string text(command);
-      const std::size_t close = text.rfind('"');
-      platform::WriteWholeFile(text.substr(text.rfind('"', close - 1) + 1, close - text.rfind('"', close - 1) - 1),
-                               output);
-      held = CreateFileW(platform::Widen(path()).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
+      const std::size_t close = command.rfind('"');
+      const std::size_t open = command.rfind('"', close - 1);
+      platform::WriteWholeFile(std::string(command.substr(open + 1, close - open - 1)), output);
+      held = CreateFileW(platform::Widen(dir.File(name)).c_str(), GENERIC_READ, share, nullptr, OPEN_EXISTING,
                          FILE_ATTRIBUTE_NORMAL, nullptr);
       return int{VERDICT_SUCCESS};
     };
@@ -90,7 +88,7 @@ class HeldFileTest : public ::testing::Test {
 TEST_F(HeldFileTest, ATempCopyThatStaysIsNamed) {
   requests.page(PAGE_SETTINGS).SetChecked(IDC_TEMP_COPIES, true);
   testing::SelectContainer(page, IDC_CONVERT_CONTAINER, "mkv");
-  HoldDuringTheRun([this] { return dir.File("temp0001.wav"); }, FILE_SHARE_READ, "converted");
+  HoldDuringTheRun("temp0001.wav", FILE_SHARE_READ, "converted");
   JobWorker(job, progress, page, requests);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "削除出来なかったファイルがあります： " + dir.File("temp0001.wav"));
@@ -105,8 +103,7 @@ TEST_F(HeldFileTest, TheTagRemovalNeverLeavesTheOutputUnderAnotherName) {
   testing::SelectContainer(page, IDC_CONVERT_CONTAINER, "mp3");
   const std::string tag = std::string("ID3\x04\x00\x00\x00\x00\x00\x0a", 10) + std::string(10, '\0');
   const std::string audio = "\xFF\xFB\x40\xC0" + std::string(60, 'a');
-  HoldDuringTheRun([this] { return dir.File("song_1.mp3"); }, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                   tag + audio);
+  HoldDuringTheRun("song_1.mp3", FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, tag + audio);
   JobWorker(job, progress, page, requests);
   ASSERT_NE(held, INVALID_HANDLE_VALUE);
   CloseHandle(held);
