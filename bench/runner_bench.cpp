@@ -4,12 +4,16 @@
 //       time is the caller's to measure)
 //   clipwright_bench scan <megabytes>                 times the keyframe log scan on a
 //       synthetic log of that size
+//   clipwright_bench start <count> <command line>     runs a tool that ends at once <count>
+//       times through RunTool and prints the median time from start to the end of the run
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "support/fake_dialog.h"
 #include "tools/analysis_result.h"
@@ -73,12 +77,29 @@ int Scan(double megabytes) {
   return 0;
 }
 
+int Start(int count, std::string_view command) {
+  FakeDialog dialog;
+  std::atomic<int> abort{0};
+  std::vector<double> times;
+  for (int i = 0; i < count; ++i) {
+    std::string capture;
+    const auto start = std::chrono::steady_clock::now();
+    if (clipwright::RunTool(capture, dialog, abort, command, clipwright::SCAN_JOB, 0) != 1) return 1;
+    times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+  }
+  std::sort(times.begin(), times.end());
+  std::printf("start_ms_median=%.3f\n", times[times.size() / 2]);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string_view what = argc > 1 ? argv[1] : "";
   if (what == "run" && argc == 4) return Run(std::atof(argv[2]), argv[3]);
   if (what == "scan" && argc == 3) return Scan(std::atof(argv[2]));
-  std::fprintf(stderr, "usage: clipwright_bench run <duration> <command line> | scan <megabytes>\n");
+  if (what == "start" && argc == 4) return Start(std::atoi(argv[2]), argv[3]);
+  std::fprintf(stderr,
+               "usage: clipwright_bench run <duration> <command line> | scan <megabytes> | start <count> <command line>\n");
   return 2;
 }

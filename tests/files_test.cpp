@@ -33,8 +33,8 @@ TEST(Files, NamesAreTakenByCreatingTheFile) {
   const std::string source = dir.Write("song.mp3", "source bytes");
   ASSERT_TRUE(SetReadOnly(source));
   const std::string temp = dir.File("temp0001.mp3");
-  EXPECT_EQ(CreateNewFile(temp), NewFile::kCreated);
-  for (const std::string& taken : {temp, source, dir.path()}) EXPECT_EQ(CreateNewFile(taken), NewFile::kTaken);
+  EXPECT_EQ(CreateNewFile(temp), NewFile::kMade);
+  for (const std::string& taken : {temp, source, dir.path()}) EXPECT_EQ(CreateNewFile(taken), NewFile::kExists);
   EXPECT_EQ(CreateNewFile(dir.File("missing") + "/temp0001.mp3"), NewFile::kFailed);
   ASSERT_TRUE(CopyFileOver(source, temp));
   EXPECT_TRUE(AppendToFile(temp, "+"));

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cstdlib>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -245,40 +247,128 @@ TEST_F(JobRunTest, ConvertWithSpeedAndAFileThatIsNoMedia) {
   EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
 }
 
-// The user presses 中断 as the second of three files starts: that file and the third fail, the
-// first stands, and a checked power-off is not done.
-TEST_F(JobRunTest, AbortStopsTheRun) {
-  class AbortOnSecondFile : public FakeDialog {
-   public:
-    explicit AbortOnSecondFile(JobContext& job) : job_(job) {}
-    void SetText(int id, std::string_view text) override {
-      FakeDialog::SetText(id, text);
-      if (id == IDC_PROGRESS_FILE && TextHistory(id).size() == 2) job_.abort = 1;
-    }
-
-   private:
-    JobContext& job_;
-  };
+// FFmpeg refuses H.264 in WebM after it has written a header and printed "video" among its
+// texts: the file failed, and the junk it left is not given a name of the user's.
+TEST_F(JobRunTest, AFileFfmpegEndsWithAnErrorFailsAndLeavesNothing) {
   FakeDialog& convert = page(PAGE_CONVERT);
   testing::FillConvertOptionLists(convert);
-  const std::string clip = Clip("a.mkv", 1, true, true, kVideoAudio);
-  for (int i = 0; i < 3; ++i) AddListFile(convert, IDC_CONVERT_FILES, clip);
-  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "mkv");
-  convert.SetChecked(IDC_CONVERT_POWER_OFF, true);
-  settings().SetChecked(IDC_TEMP_COPIES, true);
-  AbortOnSecondFile aborting(job);
-  job.operation = OP_CONVERT;
-  JobWorker(job, aborting, convert, requests);
-  EXPECT_EQ(aborting.Text(IDC_PROGRESS_STATUS), SummaryOf(1, 2));
-  EXPECT_EQ(aborting.Text(IDC_PROGRESS_PROCESS), "ファイルの変換を中断しました。");
-  EXPECT_EQ(power_offs, 0);
-  // Whatever FFmpeg left of the aborted file keeps a name of its own; no temp copy is left.
-  const auto names = Names(media.path());
-  ASSERT_GE(names.size(), 2u);
-  EXPECT_EQ(names[0], "a.mkv");
-  EXPECT_EQ(names[1], "a_1.mkv");
-  for (const std::string& name : names) EXPECT_EQ(name.find("temp"), std::string::npos) << name;
+  AddListFile(convert, IDC_CONVERT_FILES, Clip("movie.mp4", 1, true, false, "-c:v libx264 -preset ultrafast"));
+  testing::SelectOption(convert, IDC_CONVERT_VCODEC, "copy");
+  testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, "webm");
+  Run(OP_CONVERT, convert);
+  EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイルの変換に失敗しました。");
+  EXPECT_EQ(Summary(), SummaryOf(0, 1));
+  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mp4"}));
 }
+
+// The user presses 中断 at each stage of a run: while the temp copies are made, as FFmpeg runs,
+// at the tag removal after a success. Files finished before stand; nothing else of the run is
+// left (no temp copy, no concat list, no unfinished output), and a checked power-off is not done.
+// A page is one more set-up, a stage one more row.
+struct AbortCase {
+  const char* name;
+  int operation;
+  void (*set_up)(class AbortRunTest&);
+  std::string pressed_at;  // the process line (9501) at which 中断 is pressed
+  int occurrence;          // its first, second, … showing
+  int successes;
+  int failures;
+  std::vector<std::string> made = {};  // the outputs that stand, beside the inputs
+};
+
+void PrintTo(const AbortCase& c, std::ostream* out) { *out << c.name; }
+
+// Presses 中断 the moment the process line shows the text for the given time.
+class AbortWhenShown : public FakeDialog {
+ public:
+  AbortWhenShown(std::atomic<int>& abort, const AbortCase& c) : abort_(abort), case_(c) {}
+  void SetText(int id, std::string_view text) override {
+    FakeDialog::SetText(id, text);
+    if (id == IDC_PROGRESS_PROCESS && text == case_.pressed_at && ++seen_ == case_.occurrence) abort_ = 1;
+  }
+
+ private:
+  std::atomic<int>& abort_;
+  const AbortCase& case_;
+  int seen_ = 0;
+};
+
+class AbortRunTest : public JobRunTest, public ::testing::WithParamInterface<AbortCase> {
+ public:
+  using JobRunTest::page;
+  using JobRunTest::settings;
+
+  // Three files of the convert page, with power-off checked.
+  void ConvertPage(const std::string& extension, const std::string& args, const std::string& container) {
+    FakeDialog& convert = page(PAGE_CONVERT);
+    testing::FillConvertOptionLists(convert);
+    for (const char* name : {"a", "b", "c"}) {
+      AddListFile(convert, IDC_CONVERT_FILES, Clip(name + extension, 1, extension != ".wav", true, args));
+    }
+    testing::SelectContainer(convert, IDC_CONVERT_CONTAINER, container);
+    convert.SetChecked(IDC_CONVERT_POWER_OFF, true);
+  }
+  void ConcatenatePage() {
+    FakeDialog& concatenate = page(PAGE_CONCATENATE);
+    for (const char* name : {"a.mp4", "b.mp4"}) {
+      concatenate.AddRows(IDC_CONCAT_FILES, {Clip(name, 1, true, true, kVideoAudio)});
+    }
+    StreamRows(concatenate, IDC_CONCAT_STREAMS, media.File("a.mp4"));
+    testing::SelectContainer(concatenate, IDC_CONCAT_CONTAINER, "mp4");
+  }
+  void TempCopies() { settings().SetChecked(IDC_TEMP_COPIES, true); }
+};
+
+void ConvertOnCopies(AbortRunTest& t) {
+  t.ConvertPage(".mkv", kVideoAudio, "mkv");
+  t.TempCopies();
+}
+
+void ConcatenateOnCopies(AbortRunTest& t) {
+  t.ConcatenatePage();
+  t.TempCopies();
+}
+
+void ConvertToMp3WithoutTags(AbortRunTest& t) {
+  t.ConvertPage(".wav", "", "mp3");
+  testing::SelectOption(t.page(PAGE_CONVERT), IDC_CONVERT_ACODEC, "libmp3lame");
+  testing::CheckOption(t.settings(), IDC_OPT_STRIP_ID3);
+}
+
+TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
+  const AbortCase& c = GetParam();
+  c.set_up(*this);
+  const std::vector<std::string> inputs = Names(media.path());
+  AbortWhenShown aborting(job.abort, c);
+  job.operation = c.operation;
+  JobWorker(job, aborting, page(c.operation == OP_CONCATENATE ? PAGE_CONCATENATE : PAGE_CONVERT), requests);
+  EXPECT_EQ(aborting.Text(IDC_PROGRESS_STATUS), SummaryOf(c.successes, c.failures));
+  EXPECT_EQ(power_offs, 0);
+  std::vector<std::string> expected = inputs;
+  expected.insert(expected.end(), c.made.begin(), c.made.end());
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(Names(media.path()), expected);
+  for (const std::string& output : c.made) {
+    EXPECT_TRUE(Decodes(media.File(output))) << output;
+    std::string bytes;
+    ASSERT_TRUE(platform::ReadWholeFile(media.File(output), &bytes));
+    EXPECT_EQ(TagHeaderLength(bytes), 0u) << output;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Stages, AbortRunTest,
+    ::testing::Values(
+        AbortCase{"ConvertWhileCopying", OP_CONVERT, ConvertOnCopies, "一時ファイルを作成中です．．．", 1, 0, 3},
+        AbortCase{"ConcatenateWhileCopying", OP_CONCATENATE, ConcatenateOnCopies, "一時ファイルを作成中です．．．", 1, 0,
+                  1},
+        AbortCase{"ConvertWhileTheSecondFileRuns", OP_CONVERT, ConvertOnCopies, "ファイルを変換中です．．．", 2, 1, 2,
+                  {"a_1.mkv"}},
+        AbortCase{"ConcatenateWhileFfmpegRuns", OP_CONCATENATE, ConcatenateOnCopies, "ファイルを連結中です．．．", 1,
+                  0, 1},
+        AbortCase{"ConvertAtTheTagRemoval", OP_CONVERT, ConvertToMp3WithoutTags, "ファイルの変換に成功しました。", 1, 1,
+                  2, {"a_1.mp3"}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 }  // namespace clipwright

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -154,7 +155,11 @@ TEST_F(JobWorkerTest, AbortDuringTheSecondOfFiveStopsAndDoesNotPowerOff) {
 }
 
 TEST_F(JobWorkerTest, ARefusedCommandFailsItsFileAndTheRunGoesOn) {
-  ConvertFiles({"a.mkv", std::string(480, 'n') + ".mkv", "c.mkv"});
+  // A folder deep enough that the command of its file grows too long.
+  std::string deep;
+  for (int i = 0; i < 17; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
+  std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+  ConvertFiles({"a.mkv", deep + "b.mkv", "c.mkv"});
   convert().SetChecked(IDC_CONVERT_POWER_OFF, true);
   plan = {PlannedRun{}, PlannedRun{}};
   Run(convert());
@@ -279,6 +284,38 @@ TEST_F(JobWorkerTest, ARefusedConcatenateLeavesNoCopiesAndNoList) {
   EXPECT_TRUE(commands.empty());
   EXPECT_EQ(Summary(), SummaryOf(0, 1));
   EXPECT_EQ(platform::ListFolder(media.path()).size(), 2u);  // a.mp4 and b.mp4 only
+}
+
+// The copies of a concatenate can take minutes; a user's input.txt saved meanwhile beside the
+// files is neither written over nor deleted.
+TEST_F(JobWorkerTest, AnInputTxtMadeWhileTheCopiesAreMadeIsLeftAlone) {
+  class SavingMeanwhile : public FakeDialog {
+   public:
+    explicit SavingMeanwhile(std::string path) : path_(std::move(path)) {}
+    std::string RowText(int list_id, int row) override {
+      if (list_id == IDC_CONCAT_FILES && row == 0 && !platform::PathExists(path_)) {
+        platform::WriteWholeFile(path_, "a user's notes");
+      }
+      return FakeDialog::RowText(list_id, row);
+    }
+
+   private:
+    std::string path_;
+  };
+  settings().SetChecked(IDC_TEMP_COPIES, true);
+  SavingMeanwhile concatenate(media.File("input.txt"));
+  concatenate.AddRows(IDC_CONCAT_FILES, {media.Write("a.mp4", "a"), media.Write("b.mp4", "b")});
+  concatenate.AddRows(IDC_CONCAT_STREAMS, {"Stream #0:0: Audio: aac"}, true);
+  testing::SelectContainer(concatenate, IDC_CONCAT_CONTAINER, "mp4");
+  job.operation = OP_CONCATENATE;
+  plan = {PlannedRun{VERDICT_SUCCESS, "joined"}};
+  Run(concatenate);
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(Summary(), SummaryOf(1, 0));
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(media.File("input.txt"), &bytes));
+  EXPECT_EQ(bytes, "a user's notes");
+  EXPECT_EQ(platform::ListFolder(media.path()).size(), 4u);  // a.mp4, b.mp4, input.txt and b_1.mp4
 }
 
 TEST(OperationWord, Words) {

@@ -58,9 +58,10 @@ TEST(TempCopies, ConcatenateCopiesEveryRowAndTheCleanUpRemovesThemAndTheList) {
   page.AddRows(IDC_CONCAT_FILES, {dir.File("a.mkv"), dir.File("b.mkv")});
   JobContext job;
   job.operation = OP_CONCATENATE;
-  const std::string list = ConcatListPath(dir.File("b.mkv"));
+  std::string failure;
+  const std::string list = WriteConcatList(job, page, true, &failure);
   ASSERT_EQ(list, dir.File("input.txt"));
-  WriteConcatList(job, page, list, true);
+  EXPECT_EQ(job.concat_list, list);
 
   ASSERT_EQ(job.temp_slots.size(), 2u);
   EXPECT_EQ(job.temp_slots[0], dir.File("temp0001.mkv"));
@@ -89,15 +90,47 @@ TEST(TempCopies, TakenNamesAreSkippedAndAFailedCopyLeavesNothingToRemove) {
   EXPECT_EQ(path, dir.File("temp0002.mp4"));
   EXPECT_EQ(Read(path), "clip");
 
+  // A file that is gone cannot be copied: the file fails, and no name is passed on.
   std::string missing = dir.File("gone.mp4");
-  MakeTempCopy(job, missing, 1);
-  EXPECT_EQ(missing, dir.File("temp0003.mp4"));  // the command names it and fails
-  EXPECT_EQ(job.temp_slots[1], "");
+  EXPECT_FALSE(MakeTempCopy(job, missing, 1));
+  EXPECT_EQ(missing, dir.File("gone.mp4"));
+  EXPECT_EQ(job.temp_slots.size(), 1u);
+  EXPECT_FALSE(platform::PathExists(dir.File("temp0003.mp4")));
 
   std::string empty;
-  MakeTempCopy(job, empty, 2);
+  EXPECT_TRUE(MakeTempCopy(job, empty, 2));
   EXPECT_EQ(empty, "");
   EXPECT_EQ(Read(dir.File("temp0001.mp4")), "a user's file");
+}
+
+// A name can be taken after it was looked at; here by a link that leads nowhere, which a look-up
+// that follows links finds free. The copy then takes the next free name: FFmpeg must never read
+// something else under the copy's name.
+TEST(TempCopies, ANameTakenSinceItWasLookedAtIsPassedOver) {
+  TempDir dir;
+  dir.Write("clip.mp4", "clip");
+  std::error_code error;
+  std::filesystem::create_symlink(testing::FsPath(dir.File("elsewhere.mp4")), testing::FsPath(dir.File("temp0001.mp4")),
+                                  error);
+  if (error) GTEST_SKIP() << "no symbolic links here: " << error.message();
+  JobContext job;
+  std::string path = dir.File("clip.mp4");
+  MakeTempCopy(job, path, 0);
+  EXPECT_EQ(path, dir.File("temp0002.mp4"));
+  EXPECT_EQ(Read(path), "clip");
+  EXPECT_FALSE(platform::PathExists(dir.File("elsewhere.mp4")));
+}
+
+// Only "no such file" makes a name free; a look-up that fails otherwise (access denied, a name
+// too long for the call, here a file where a folder should be) gives no name at all.
+TEST(OutputPath, ALookUpThatFailsGivesNoName) {
+  TempDir dir;
+  dir.Write("notes.txt", "a file, not a folder");
+  FakeDialog page;
+  testing::SelectContainer(page, IDC_CONVERT_CONTAINER, "mp4");
+  JobContext job;
+  job.operation = OP_CONVERT;
+  EXPECT_EQ(MakeOutputPath(job, page, dir.File("notes.txt") + "/movie.mkv"), "");
 }
 
 TEST(ConcatList, IsUtf8WithQuotesEscapedAndNeverReplacesAUsersFile) {
@@ -107,11 +140,11 @@ TEST(ConcatList, IsUtf8WithQuotesEscapedAndNeverReplacesAUsersFile) {
   const std::string japanese = dir.File("夏の動画.mp4");
   const std::string quoted = dir.File("Don't Stop.mp4");
   page.AddRows(IDC_CONCAT_FILES, {japanese, quoted});
-  const std::string list = ConcatListPath(quoted);
-  EXPECT_EQ(list, dir.File("input_1.txt"));
   JobContext job;
   job.operation = OP_CONCATENATE;
-  WriteConcatList(job, page, list, false);
+  std::string failure;
+  const std::string list = WriteConcatList(job, page, false, &failure);
+  EXPECT_EQ(list, dir.File("input_1.txt"));
   EXPECT_EQ(Read(list), "file '" + japanese + "'\r\nfile '" + dir.File("Don'\\''t Stop.mp4") + "'\r\n");
   EXPECT_EQ(Read(dir.File("input.txt")), "a user's notes");
   EXPECT_TRUE(job.temp_slots.empty());
@@ -151,9 +184,12 @@ TEST(FinalName, OtherOperationsCountFromOneBesideTheListedFile) {
   dir.Write("b_1.mp4", "taken");
   dir.Write("input_1.mp4", "joined");
   const std::string list = dir.Write("input.txt", "file 'x'\r\n");
-  FinishOutputFiles(job, dir.File("b.mkv"), list, dir.File("input_1.mp4"), 0, false);
+  const std::string users = dir.Write("input_1.txt", "a user's notes");
+  job.concat_list = list;  // made by this run
+  FinishOutputFiles(job, dir.File("b.mkv"), users, dir.File("input_1.mp4"), 0, false);
   EXPECT_EQ(Read(dir.File("b_2.mp4")), "joined");
   EXPECT_FALSE(platform::PathExists(list));
+  EXPECT_EQ(Read(users), "a user's notes");
 
   // Only a concatenate removes its input.
   job.operation = OP_MULTIPLEX;

@@ -5,6 +5,7 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -25,9 +26,11 @@ using testing::FfmpegCommand;
 using testing::Quoted;
 using testing::TempDir;
 
-AnalysisResult Captured(std::string output) {
+// Output of a tool that ended by itself with `exit_code`.
+AnalysisResult Captured(std::string output, int exit_code = 0) {
   AnalysisResult result;
   result.capture = std::move(output);
+  result.exit_code = exit_code;
   return result;
 }
 
@@ -112,12 +115,14 @@ struct JobCase {
   std::string output;
   int verdict;
   std::string status;
+  std::optional<int> exit_code = 0;
 };
 
 class JobScanTest : public ::testing::TestWithParam<JobCase> {};
 
 TEST_P(JobScanTest, JudgesAndShowsTheLastNotableLine) {
   AnalysisResult result = Captured(GetParam().output);
+  result.exit_code = GetParam().exit_code;
   FakeDialog dialog;
   EXPECT_EQ(ScanCapture(result, dialog, SCAN_JOB, nullptr), GetParam().verdict);
   EXPECT_EQ(dialog.Text(IDC_PROGRESS_STATUS), GetParam().status);
@@ -135,6 +140,9 @@ INSTANTIATE_TEST_SUITE_P(
         JobCase{"ErrorAfterProgress", "size=1kB\rError while decoding stream #0:0\n", 1,
                 "Error while decoding stream #0:0\n"},
         JobCase{"ProducedWithoutLineEnd", "frame=1 size=1kB", 1, ""},
+        // FFmpeg's texts say nothing once it has ended with an error, or been ended.
+        JobCase{"ProgressButExitCodeOne", "frame=  1 size=  1kB\rvideo:1kB audio:0kB\r\n", 0, "video:1kB audio:0kB\r", 1},
+        JobCase{"ProgressButEndedFromOutside", "frame=  1 size=  1kB\r", 0, "size=  1kB\r", std::nullopt},
         JobCase{"NothingNotable", "x.mp4: No such file or directory\n", 0, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
@@ -275,6 +283,37 @@ TEST_F(FfmpegScanTest, JobSucceedsOrFails) {
   EXPECT_EQ(Run(bad, FfmpegCommand() + " -hide_banner -i " + Quoted(Mp4()) + " -c copy " + Quoted(nowhere), SCAN_JOB),
             VERDICT_FAILURE)
       << bad.capture;
+}
+
+// A job succeeds only when FFmpeg ended with 0: H.264 into WebM writes a header and prints
+// "video" among its texts before it gives up. And FFmpeg asking whether to overwrite a file that
+// exists is told no at once, so the job fails with the file untouched instead of waiting.
+TEST_F(FfmpegScanTest, AJobFailsOnFfmpegsExitCodeAndNeverWaitsOnTheOverwriteQuestion) {
+  AnalysisResult webm;
+  const std::string junk = dir_->File("h264.webm");
+  EXPECT_EQ(Run(webm, FfmpegCommand() + " -hide_banner -i " + Quoted(Mp4()) + " -c copy " + Quoted(junk), SCAN_JOB),
+            VERDICT_FAILURE)
+      << webm.capture;
+
+  const std::string taken = dir_->Write("taken.mkv", "a user's file");
+  std::atomic<bool> done{false};
+  std::thread watchdog([&] {
+    // Ends a run that waits for an answer, so that the test fails instead of hanging.
+    for (int i = 0; i < 300 && !done; ++i) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    abort_ = 1;
+  });
+  const auto start = std::chrono::steady_clock::now();
+  AnalysisResult asked;
+  const int verdict = Run(asked, FfmpegCommand() + " -hide_banner -i " + Quoted(Mp4()) + " -c copy " + Quoted(taken),
+                          SCAN_JOB);
+  const auto took = std::chrono::steady_clock::now() - start;
+  done = true;
+  watchdog.join();
+  EXPECT_EQ(verdict, VERDICT_FAILURE) << asked.capture;
+  EXPECT_LT(took, std::chrono::seconds(10));
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(taken, &bytes));
+  EXPECT_EQ(bytes, "a user's file");
 }
 
 // An abort stops a long encode at once, and FFmpeg still finishes its file.

@@ -159,5 +159,27 @@ TEST(ChildProcess, OutputEndsWithTheChild) {
   EXPECT_EQ(child->ReadAvailable(16), "");
 }
 
+// A tool never outlives the program: when the program is ended from outside (Task Manager, a
+// crash), its child goes with it, before it could touch the marker.
+TEST(ChildProcess, AChildEndsWithTheProgramThatStartedIt) {
+  testing::TempDir dir;
+  const std::string marker = dir.File("still-running");
+  const std::string grandchild = Quoted(TestToolPath("emit")) + " --sleep=2500 --touch=" + marker;
+  // The child's command line is one argument of the parent's.
+  std::string quoted_command;
+  for (const char c : grandchild) quoted_command += c == '"' ? std::string("\\\"") : std::string(1, c);
+  auto parent = ChildProcess::Start(Quoted(TestToolPath("parent_of_child")) + " \"" + quoted_command + "\"");
+  ASSERT_NE(parent, nullptr);
+  std::string said;
+  for (int i = 0; i < 200 && said.find("started") == std::string::npos && !parent->HasExited(); ++i) {
+    parent->WaitForOutputOrExit(50);
+    said += parent->ReadAvailable(64);
+  }
+  ASSERT_NE(said.find("started"), std::string::npos) << said;
+  parent->Terminate();
+  std::this_thread::sleep_for(std::chrono::milliseconds(4000));
+  EXPECT_FALSE(PathExists(marker));
+}
+
 }  // namespace
 }  // namespace clipwright::platform

@@ -31,7 +31,7 @@ WindowPlacementBytes SomePlacement() {
 
 // Every stored control away from its default. The two patterns check opposite boxes and pick
 // different entries, so that each box and list is seen to load both ways; each leaves one
-// pair's list without a selection.
+// pair's list without a selection, which is saved as -1 and loads as the list's default.
 void Configure(StoredPages& pages, int pattern) {
   int position = 0;
   for (const SettingsBoxSpec& spec : SettingsPageBoxes()) {
@@ -54,7 +54,11 @@ void ExpectSameStoredControls(StoredPages& loaded, StoredPages& saved) {
   for (const SettingsBoxSpec& spec : SettingsPageBoxes()) {
     EXPECT_EQ(loaded.settings.IsChecked(spec.box), saved.settings.IsChecked(spec.box)) << spec.caption;
     if (!spec.items.empty()) {
-      EXPECT_EQ(loaded.settings.ComboIndex(spec.box + 1), saved.settings.ComboIndex(spec.box + 1)) << spec.caption;
+      const int list = spec.box + 1;
+      const int expected = saved.settings.ComboIndex(list) >= 0 ? saved.settings.ComboIndex(list)
+                           : list == IDC_OPT_STRICT_LIST      ? 2
+                                                              : 0;
+      EXPECT_EQ(loaded.settings.ComboIndex(list), expected) << spec.caption;
     }
   }
   for (int id : {IDC_FFMPEG_PATH, IDC_ALT_FFMPEG_PATH, IDC_AACGAIN_PATH}) {
@@ -129,7 +133,7 @@ TEST(Settings, SavesTheBytesTheWindowsBuildSaves) {
   StoredPages loaded;
   WindowPlacementBytes placement{};
   const std::string copy = dir.Write("copy.ini", fixture);
-  ASSERT_TRUE(Load(SettingsFiles{copy, "", ""}, loaded, &placement));
+  ASSERT_TRUE(Load(SettingsFiles{copy, ""}, loaded, &placement));
   EXPECT_EQ(placement, SomePlacement());
   ExpectSameStoredControls(loaded, pages);
 }
@@ -192,8 +196,9 @@ TEST(Settings, AHandEditedFileLoadsWithoutOverrunning) {
   EXPECT_EQ(pages.settings.Text(IDC_FFMPEG_PATH), long_path.substr(0, 259));
   EXPECT_EQ(platform::Utf16Length(pages.settings.Text(IDC_AACGAIN_PATH)), 259u);
   EXPECT_TRUE(pages.settings.IsChecked(IDC_OPT_STRICT));
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_STRICT_LIST), -1) << "an entry beyond the list selects none";
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_CPU_USED_LIST), -1);
+  // An entry outside its list would put the option into every command without a value.
+  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_STRICT_LIST), 2) << "an entry beyond the list loads as the default";
+  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_CPU_USED_LIST), 8);
   EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_THREADS_LIST), 0) << "text that is no number reads as 0";
   EXPECT_TRUE(pages.settings.IsChecked(IDC_OPT_Y));
   EXPECT_FALSE(pages.settings.IsChecked(IDC_OPT_N)) << "a key of another section is not this one";
@@ -220,19 +225,20 @@ TEST(Settings, APlacementIsOnlyHandedBackWithItsLengthAndChecksumRight) {
   EXPECT_FALSE(Load(files, pages, &placement));
 }
 
-TEST(Settings, LeftoverListsBesideTheProgramAreDeletedAtStartUpEvenWhenReadOnly) {
+// The error list is the program's own; an input.txt beside the program is not (the concat list
+// is written beside the listed files), so it may well be a user's.
+TEST(Settings, TheErrorListIsDeletedAtStartUpEvenWhenReadOnlyAndAnInputTxtIsKept) {
   TempDir dir;
   const SettingsFiles files = SettingsPathsIn(dir.path());
-  for (const std::string& path : {files.concat_list, files.error_list}) {
-    platform::WriteWholeFile(path, "file 'a.mp4'\n");
-    ASSERT_TRUE(platform::SetReadOnly(path));
-  }
-  const std::string other = dir.Write("log.txt", "kept");
+  platform::WriteWholeFile(files.error_list, "Invalid data found when processing input 'a.mp4'\r\n");
+  ASSERT_TRUE(platform::SetReadOnly(files.error_list));
+  const std::string users = dir.Write("input.txt", "a user's notes");
   StoredPages pages;
   Load(files, pages, nullptr);
-  EXPECT_FALSE(platform::PathExists(files.concat_list));
   EXPECT_FALSE(platform::PathExists(files.error_list));
-  EXPECT_TRUE(platform::PathExists(other));
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(users, &bytes));
+  EXPECT_EQ(bytes, "a user's notes");
 }
 
 TEST(Settings, AFolderNamedLikeALeftoverIsLeftAlone) {

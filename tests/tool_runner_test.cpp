@@ -61,6 +61,21 @@ TEST(RunTool, CapturesEverythingUpToTheExit) {
   EXPECT_EQ(capture.substr(capture.size() - 20), "0123456789abcdeftail");
 }
 
+// A tool that closes its output and goes on is waited for: a run never returns while its child
+// still runs.
+TEST(RunTool, ReturnsOnlyOnceTheToolHasExited) {
+  TempDir dir;
+  FakeDialog dialog;
+  std::atomic<int> abort{0};
+  std::string capture;
+  const std::string marker = dir.File("exited");
+  ASSERT_EQ(RunTool(capture, dialog, abort, Tool("emit") + " said --close --sleep=700 --touch=" + Quoted(marker),
+                    SCAN_JOB, 0),
+            1);
+  EXPECT_EQ(capture, "said");
+  EXPECT_TRUE(platform::PathExists(marker));
+}
+
 struct AbortCase {
   const char* name;
   int mode;

@@ -5,6 +5,29 @@ wine_binary() {
   command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || command -v wine
 }
 
+# The wineserver of that Wine: beside it (Debian's wine64 keeps both in /usr/lib/wine, off the
+# PATH; and a wineserver of another Wine would not serve this one), else the one on the PATH.
+wineserver_binary() {
+  local wine
+  wine=$(wine_binary) || return 1
+  if [ -x "${wine%/*}/wineserver" ]; then
+    echo "${wine%/*}/wineserver"
+  else
+    command -v wineserver
+  fi
+}
+
+# Fails, naming the file, when a picture is a single colour all over (a window that was never
+# drawn, or no window at all).
+check_picture() {
+  local colours
+  colours=$(identify -format '%k' "$1") || return 1
+  if [ "$colours" -le 1 ]; then
+    echo "screenshot: $1 is blank" >&2
+    return 1
+  fi
+}
+
 # Creates the prefix $WINEPREFIX once, asking for no downloads (no Mono, no Gecko).
 prepare_prefix() {
   export WINEDEBUG=${WINEDEBUG:--all}
@@ -12,7 +35,7 @@ prepare_prefix() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     mkdir -p "$WINEPREFIX"
     "$(wine_binary)" wineboot -i >/dev/null 2>&1 || true
-    wineserver -w || true
+    "$(wineserver_binary)" -w || true
   fi
 }
 
@@ -22,7 +45,7 @@ import_registry() {
   file=$(mktemp --suffix=.reg)
   { echo REGEDIT4; echo; cat; } >"$file"
   "$(wine_binary)" regedit "$file" >/dev/null 2>&1
-  wineserver -w || true
+  "$(wineserver_binary)" -w || true
   rm -f "$file"
 }
 

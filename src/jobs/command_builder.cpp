@@ -34,12 +34,15 @@ constexpr int kCopyOperationsFirstEntry = 14;
 std::string InputPiece(const std::string& path) { return " -i \"" + path + "\""; }
 
 // Takes `path` as an input of the command: copied first when asked, then written as an input.
-void TakeInput(JobContext& job, std::string path, bool temp_copies, int slot, JobFiles* files,
-               std::string& command) {
+bool TakeInput(JobContext& job, std::string path, bool temp_copies, int slot, JobFiles* files, std::string& command) {
   files->display_name = path;
-  if (temp_copies) MakeTempCopy(job, path, slot);
+  if (temp_copies && !MakeTempCopy(job, path, slot)) {
+    files->failure = std::string(kTempCopyFailed) + files->display_name;
+    return false;
+  }
   files->input_path = path;
   if (!path.empty()) command += InputPiece(path);
+  return true;
 }
 
 bool AnyRowChecked(Dialog& page, int list_id) {
@@ -50,38 +53,34 @@ bool AnyRowChecked(Dialog& page, int list_id) {
   return false;
 }
 
-void AppendInputs(JobContext& job, Dialog& page, int file_index, bool temp_copies, JobFiles* files,
+bool AppendInputs(JobContext& job, Dialog& page, int file_index, bool temp_copies, JobFiles* files,
                   std::string& command) {
   switch (job.operation) {
     case OP_SPLIT:
-      TakeInput(job, page.Text(IDC_SPLIT_PATH), temp_copies, 0, files, command);
-      break;
+      return TakeInput(job, page.Text(IDC_SPLIT_PATH), temp_copies, 0, files, command);
     case OP_CONCATENATE: {
       const int rows = page.RowCount(IDC_CONCAT_FILES);
-      if (rows <= 0) break;
+      if (rows <= 0) return true;
       files->display_name = page.RowText(IDC_CONCAT_FILES, rows - 1);
-      files->input_path = ConcatListPath(files->display_name);
-      WriteConcatList(job, page, files->input_path, temp_copies);
+      files->input_path = WriteConcatList(job, page, temp_copies, &files->failure);
+      if (files->input_path.empty()) return false;
       command += InputPiece(files->input_path);
-      break;
+      return true;
     }
     case OP_MULTIPLEX:
       // An input without a checked stream takes no part; the last one taken names the output.
-      if (AnyRowChecked(page, IDC_MUX_STREAMS1)) {
-        TakeInput(job, page.Text(IDC_MUX_PATH1), temp_copies, 0, files, command);
+      if (AnyRowChecked(page, IDC_MUX_STREAMS1) &&
+          !TakeInput(job, page.Text(IDC_MUX_PATH1), temp_copies, 0, files, command)) {
+        return false;
       }
-      if (AnyRowChecked(page, IDC_MUX_STREAMS2)) {
-        TakeInput(job, page.Text(IDC_MUX_PATH2), temp_copies, 1, files, command);
-      }
-      break;
+      return !AnyRowChecked(page, IDC_MUX_STREAMS2) ||
+             TakeInput(job, page.Text(IDC_MUX_PATH2), temp_copies, 1, files, command);
     case OP_SEPARATE:
-      TakeInput(job, page.RowText(IDC_SEPARATE_FILES, file_index), temp_copies, 0, files, command);
-      break;
+      return TakeInput(job, page.RowText(IDC_SEPARATE_FILES, file_index), temp_copies, 0, files, command);
     case OP_CONVERT:
-      TakeInput(job, page.RowText(IDC_CONVERT_FILES, file_index), temp_copies, 0, files, command);
-      break;
+      return TakeInput(job, page.RowText(IDC_CONVERT_FILES, file_index), temp_copies, 0, files, command);
     default:
-      break;
+      return true;
   }
 }
 
@@ -127,7 +126,9 @@ bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& 
   if (job.operation == OP_SPLIT) command += SeekPiece(cut);
   if (job.operation == OP_CONCATENATE) command += " -f concat -safe 0";
 
-  AppendInputs(job, page, file_index, temp_copies, files, command);
+  // The copies can take minutes; the user sees why, and may abort them.
+  if (temp_copies) progress.SetText(IDC_PROGRESS_PROCESS, "一時ファイルを作成中です．．．");
+  if (!AppendInputs(job, page, file_index, temp_copies, files, command) || job.abort.load() != 0) return false;
 
   if (job.operation == OP_SPLIT) command += TimePiece(cut);
 
@@ -136,6 +137,10 @@ bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& 
   AppendGeneralOptions(command, requests, job.operation == OP_CONVERT ? 0 : kCopyOperationsFirstEntry);
 
   files->output_path = MakeOutputPath(job, page, files->input_path);
+  if (files->output_path.empty()) {
+    files->failure = std::string(kOutputNameFailed) + files->display_name;
+    return false;
+  }
   command += " \"" + files->output_path + "\"";
 
   // Logged before the length test, so that a refused command can be looked at.

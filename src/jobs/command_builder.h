@@ -27,12 +27,15 @@ struct JobFiles {
   std::string display_name;  // the listed path, shown as the file name
   std::string input_path;    // what the command reads: the listed file, its temp copy, or the concat list
   std::string output_path;   // what the command writes
+  std::string failure;       // why the command could not be built, when a file could not be made
 };
 
 // Builds the command of file `file_index` of the run. Temp copies are made and the concat list
 // written as needed (with `temp_copies`, the settings page's "一時ファイルを作成する"), and the
 // command is logged. A command over COMMAND_LIMIT is refused with a message box owned by
-// `progress` and the result is false; `files` still names what was made, for the clean-up.
+// `progress` and the result is false; `files` still names what was made, for the clean-up. The
+// result is false too, with the status in files->failure, when a copy, the concat list or a free
+// output name could not be had, and without a status when the run was aborted meanwhile.
 bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& requests, std::string_view ffmpeg,
                      int file_index, bool temp_copies, JobFiles* files);
 

@@ -40,7 +40,9 @@ struct JobContext {
   std::optional<SplitCut> cut;
   FileList* files = nullptr;  // the list page's files (concatenate, separate, convert)
   SplitPageState* split = nullptr;  // the split page's frame data (split at every keyframe)
-  std::vector<std::string> temp_slots;  // paths of temp copies, by slot
+  std::vector<std::string> temp_slots;  // paths of temp copies made by this run, by slot
+  std::string concat_list;              // the concat list this run made; empty when there is none
+  std::vector<std::string> left_behind;  // files of this run that could not be removed
 
   // Where log.txt is kept, ending in a separator; empty: the executable's folder.
   std::string program_folder;

@@ -108,23 +108,26 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
   } else {
     for (int file_index = 0; file_index < file_count; ++file_index) {
       JobFiles files;
-      if (!BuildJobCommand(job, page, progress, requests, ffmpeg, file_index, temp_copies, &files)) {
-        progress.SetText(IDC_PROGRESS_PROCESS, "コマンドの作成に失敗しました。");
-        // The copies and the concat list made for the refused command are not left behind.
-        PostProcess(job, page, temp_copies, files);
-        continue;
-      }
-      progress.SetText(IDC_PROGRESS_FILE, files.display_name);
-      progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを" + word + "中です．．．");
-
-      int verdict;
-      {
+      const bool built = BuildJobCommand(job, page, progress, requests, ffmpeg, file_index, temp_copies, &files);
+      // An abort while the copies were made ends the run before FFmpeg starts.
+      int verdict = VERDICT_ABORTED;
+      std::string capture;
+      if (job.abort.load() == 0) {
+        if (!built) {
+          progress.SetText(IDC_PROGRESS_PROCESS, files.failure.empty() ? "コマンドの作成に失敗しました。" : files.failure);
+          // The copies and the concat list made for the refused command are not left behind.
+          PostProcess(job, page, temp_copies, files);
+          continue;
+        }
+        progress.SetText(IDC_PROGRESS_FILE, files.display_name);
+        progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを" + word + "中です．．．");
         auto result = std::make_unique<AnalysisResult>();
         verdict = job.scan_output
                       ? job.scan_output(*result, progress, job.abort, files.command, SCAN_JOB, nullptr,
                                         FileDuration(job, file_index))
                       : ScanOutput(*result, progress, job.abort, files.command, SCAN_JOB, nullptr,
                                    FileDuration(job, file_index));
+        capture = std::move(result->capture);
       }
 
       if (verdict == VERDICT_SUCCESS) {
@@ -132,7 +135,7 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
         ++successes;
         const auto size = platform::FileSize(files.output_path);
         if (size && *size > 0 && strip_tags && EqualsIgnoringCase(job.container, "mp3")) {
-          StripTagHeader(files.output_path);
+          StripTagHeader(files.output_path, &job.left_behind);
         }
       } else if (verdict == VERDICT_ABORTED) {
         progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "を中断中です．．．");
@@ -141,11 +144,14 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
       } else {
         progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "に失敗しました。");
       }
+      // A failed or aborted file leaves no unfinished output behind.
+      if (verdict != VERDICT_SUCCESS) RemoveUnfinishedOutput(job, files.output_path, capture);
       PostProcess(job, page, temp_copies, files);
       if (aborted) break;
     }
   }
 
+  ReportLeftBehind(progress, job.left_behind);
   ShowRunSummary(progress, successes, file_count - successes);
 
   // Failed files do not prevent the shut-down; an abort does.

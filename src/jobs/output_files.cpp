@@ -1,5 +1,7 @@
 #include "jobs/output_files.h"
 
+#include <optional>
+
 #include "common/control_ids.h"
 #include "common/limits.h"
 #include "jobs/number_text.h"
@@ -10,6 +12,9 @@ namespace clipwright {
 namespace {
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
+// Names tried in one series before the search gives up: a folder where this many are taken is
+// not one to go on counting in.
+constexpr int kNamesPerSeries = 100000;
 
 std::string Folder(const platform::PathParts& parts) { return parts.drive + parts.directory; }
 
@@ -32,9 +37,53 @@ std::string QuotedForConcat(const std::string& path) {
   return quoted + "'";
 }
 
+// Removes a file this run made; one that stays (held open by another program) is noted.
+void RemoveOwnFile(JobContext& job, const std::string& path) {
+  if (path.empty() || platform::DeleteFileForced(path)) return;
+  if (platform::LookUpName(path) != platform::NameState::kFree) job.left_behind.push_back(path);
+}
+
+// The counter of the first free name from `from` on, below `limit`; none when a look-up fails.
+std::optional<int> FirstFreeCounter(const std::function<std::string(int)>& name_for, int from, int limit) {
+  for (int counter = from; counter < limit; ++counter) {
+    switch (platform::LookUpName(name_for(counter))) {
+      case platform::NameState::kFree:
+        return counter;
+      case platform::NameState::kTaken:
+        break;
+      case platform::NameState::kUnknown:
+        return std::nullopt;
+    }
+  }
+  return std::nullopt;
+}
+
 }  // namespace
 
-bool IsFreeName(const std::string& path) { return !platform::PathExists(path); }
+bool IsFreeName(const std::string& path) { return platform::LookUpName(path) == platform::NameState::kFree; }
+
+std::string FirstFreeName(const std::function<std::string(int counter)>& name_for, int first) {
+  const std::optional<int> counter = FirstFreeCounter(name_for, first, first + kNamesPerSeries);
+  return counter ? name_for(*counter) : std::string();
+}
+
+std::string TakeFirstFreeName(const std::function<std::string(int counter)>& name_for,
+                              const std::function<platform::NewFile(const std::string& name)>& make, int first) {
+  const int limit = first + kNamesPerSeries;
+  for (std::optional<int> counter = FirstFreeCounter(name_for, first, limit); counter;
+       counter = FirstFreeCounter(name_for, *counter + 1, limit)) {
+    std::string name = name_for(*counter);
+    switch (make(name)) {
+      case platform::NewFile::kMade:
+        return name;
+      case platform::NewFile::kExists:
+        break;  // taken since the look-up
+      case platform::NewFile::kFailed:
+        return {};
+    }
+  }
+  return {};
+}
 
 int ContainerComboId(int operation) {
   switch (operation) {
@@ -53,66 +102,81 @@ int ContainerComboId(int operation) {
   }
 }
 
-void MakeTempCopy(JobContext& job, std::string& path, int slot) {
-  if (path.empty() || slot < 0 || slot >= FILE_CAPACITY) return;
+bool MakeTempCopy(JobContext& job, std::string& path, int slot) {
+  if (path.empty()) return true;  // nothing to copy
+  if (slot < 0 || slot >= FILE_CAPACITY) return false;
   const platform::PathParts parts = platform::SplitPath(path);
-  std::string temp;
-  for (int counter = 1;; ++counter) {
-    temp = Folder(parts) + "temp" + FixedText(counter, 0, 4) + parts.extension;
-    if (IsFreeName(temp)) break;
-  }
-  Slot(job, slot) = platform::CopyFileNoOverwrite(path, temp) ? temp : std::string();
+  const std::string temp = TakeFirstFreeName(
+      [&](int counter) { return Folder(parts) + "temp" + FixedText(counter, 0, 4) + parts.extension; },
+      [&](const std::string& name) { return platform::CopyToNewFile(path, name, &job.abort); });
+  if (temp.empty()) return false;
+  Slot(job, slot) = temp;
   path = temp;
+  return true;
 }
 
-std::string ConcatListPath(const std::string& last_file) {
-  const std::string folder = Folder(platform::SplitPath(last_file));
-  std::string list = folder + "input.txt";
-  for (int counter = 1; !IsFreeName(list); ++counter) list = folder + "input_" + std::to_string(counter) + ".txt";
-  return list;
-}
-
-void WriteConcatList(JobContext& job, Dialog& page, const std::string& list_path, bool temp_copies) {
+std::string WriteConcatList(JobContext& job, Dialog& page, bool temp_copies, std::string* failure) {
   std::string text;
+  std::string last;
   const int rows = page.RowCount(IDC_CONCAT_FILES);
   for (int row = 0; row < rows; ++row) {
-    std::string path = page.RowText(IDC_CONCAT_FILES, row);
-    if (temp_copies) MakeTempCopy(job, path, row);
+    last = page.RowText(IDC_CONCAT_FILES, row);
+    std::string path = last;
+    if (temp_copies && !MakeTempCopy(job, path, row)) {
+      *failure = std::string(kTempCopyFailed) + last;
+      return {};
+    }
     text += "file " + QuotedForConcat(path) + "\r\n";
   }
-  platform::WriteWholeFile(list_path, text);
+  // Only now, after copies that can take minutes, is the name chosen, and taken at once.
+  const std::string folder = Folder(platform::SplitPath(last));
+  job.concat_list = TakeFirstFreeName(
+      [&](int counter) { return folder + (counter == 0 ? "input.txt" : "input_" + std::to_string(counter) + ".txt"); },
+      [&](const std::string& name) { return platform::CreateNewFile(name, text); }, 0);
+  if (job.concat_list.empty()) *failure = std::string(kConcatListFailed) + folder + "input.txt";
+  return job.concat_list;
 }
 
 std::string MakeOutputPath(JobContext& job, Dialog& page, const std::string& input_path) {
   job.container = page.ComboText(ContainerComboId(job.operation));
   const platform::PathParts parts = platform::SplitPath(input_path);
-  for (int counter = 1;; ++counter) {
-    std::string output = Folder(parts) + parts.name + "_" + std::to_string(counter) + "." + job.container;
-    if (IsFreeName(output)) return output;
-  }
+  return FirstFreeName(
+      [&](int counter) { return Folder(parts) + parts.name + "_" + std::to_string(counter) + "." + job.container; });
 }
 
-void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& input_path,
+// The input path is not looked at: the concat list that goes is the one job.concat_list names.
+void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& /*input_path*/,
                        const std::string& output_path, int slot_count, bool single_copy) {
-  const platform::PathParts display = platform::SplitPath(display_name);
-  const std::string extension = platform::SplitPath(output_path).extension;
-  const std::string stem = Folder(display) + display.name + "_";
-  // A split names its range first; every further choice, and every other operation, counts.
-  std::string final_name = job.operation == OP_SPLIT ? stem + FixedText(job.start_time, 3, 9) + "-" +
-                                                           FixedText(job.end_time, 3, 9) + "_1" + extension
-                                                     : stem + "1" + extension;
-  for (int counter = 2; !IsFreeName(final_name); ++counter) final_name = stem + std::to_string(counter) + extension;
-  if (!output_path.empty() && platform::PathExists(output_path)) platform::RenameFile(output_path, final_name);
+  if (!output_path.empty() && platform::LookUpName(output_path) == platform::NameState::kTaken) {
+    const platform::PathParts display = platform::SplitPath(display_name);
+    const std::string extension = platform::SplitPath(output_path).extension;
+    const std::string stem = Folder(display) + display.name + "_";
+    // A split names its range first; every further choice, and every other operation, counts.
+    const auto name_for = [&](int counter) {
+      if (counter == 1 && job.operation == OP_SPLIT) {
+        return stem + FixedText(job.start_time, 3, 9) + "-" + FixedText(job.end_time, 3, 9) + "_1" + extension;
+      }
+      return stem + std::to_string(counter) + extension;
+    };
+    // A final name that cannot be had leaves the output under the free name it was written to.
+    TakeFirstFreeName(name_for, [&](const std::string& name) { return platform::RenameToNewName(output_path, name); });
+  }
 
   if (single_copy) slot_count = 1;
   for (int slot = 0; slot < slot_count && slot < static_cast<int>(job.temp_slots.size()); ++slot) {
     std::string& temp = job.temp_slots[static_cast<std::size_t>(slot)];
-    if (!temp.empty() && platform::PathExists(temp)) platform::DeleteFileForced(temp);
+    RemoveOwnFile(job, temp);
     temp.clear();
   }
-  if (!single_copy && job.operation == OP_CONCATENATE && !input_path.empty()) {
-    platform::DeleteFileForced(input_path);
-  }
+  RemoveOwnFile(job, job.concat_list);
+  job.concat_list.clear();
+}
+
+void RemoveUnfinishedOutput(JobContext& job, const std::string& output_path, std::string_view capture) {
+  if (output_path.empty() || platform::LookUpName(output_path) != platform::NameState::kTaken) return;
+  // FFmpeg names a file it found in its way, whether it then asked (and was told no) or gave up.
+  if (capture.find("File '" + output_path + "' already exists") != std::string_view::npos) return;
+  RemoveOwnFile(job, output_path);
 }
 
 void AppendCommandLog(Requests& requests, std::string_view command, std::string_view folder) {

@@ -13,6 +13,13 @@ void ShowRunSummary(Dialog& progress, int successes, int failures) {
   OfferClose(progress);
 }
 
+void ReportLeftBehind(Dialog& progress, const std::vector<std::string>& files) {
+  if (files.empty()) return;
+  std::string text = "削除出来なかったファイルがあります：";
+  for (const std::string& file : files) text += " " + file;
+  progress.SetText(IDC_PROGRESS_PROCESS, text);
+}
+
 void OfferClose(Dialog& progress) {
   progress.StopTimer();
   progress.Show(IDC_PROGRESS_ABORT, false);

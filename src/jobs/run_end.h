@@ -4,6 +4,8 @@
 #pragma once
 
 #include <functional>
+#include <string>
+#include <vector>
 
 #include "common/dialog.h"
 
@@ -12,6 +14,10 @@ namespace clipwright {
 // Writes "作成結果\r\n成功： n ファイル\r\n失敗： m ファイル" into the progress line, stops the
 // elapsed-time timer, hides 中断 and shows 閉じる.
 void ShowRunSummary(Dialog& progress, int successes, int failures);
+
+// Names in the process line (9501) the files of the run that could not be removed (a virus
+// scanner holding them, say), so that the user can remove them; nothing when there are none.
+void ReportLeftBehind(Dialog& progress, const std::vector<std::string>& files);
 
 // Hides 中断 and shows 閉じる after the timer has stopped; for a run that ends without a summary.
 void OfferClose(Dialog& progress);

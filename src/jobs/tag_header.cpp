@@ -1,5 +1,6 @@
 #include "jobs/tag_header.h"
 
+#include "jobs/output_files.h"
 #include "platform/files.h"
 
 namespace clipwright {
@@ -32,28 +33,18 @@ std::size_t TagHeaderLength(std::string_view bytes) {
   return total;
 }
 
-bool StripTagHeader(const std::string& path) {
+bool StripTagHeader(const std::string& path, std::vector<std::string>* left_behind) {
   std::string bytes;
   if (!platform::ReadWholeFile(path, &bytes) || bytes.size() < kSmallestStrippableFile) return false;
   const std::size_t tag = TagHeaderLength(bytes);
   if (tag == 0) return true;
-  // The new file's name is taken by creating it, so that nothing of anyone else's is written.
-  std::string fresh;
-  for (int counter = 1;; ++counter) {
-    fresh = path + ".strip" + std::to_string(counter);
-    const platform::NewFile taken = platform::CreateNewFile(fresh);
-    if (taken == platform::NewFile::kCreated) break;
-    if (taken == platform::NewFile::kFailed) return false;
-  }
-  if (!platform::WriteWholeFile(fresh, std::string_view(bytes).substr(tag))) {
-    platform::DeleteFileForced(fresh);
-    return false;
-  }
-  if (!platform::DeleteFileForced(path)) {
-    platform::DeleteFileForced(fresh);
-    return false;
-  }
-  return platform::RenameFile(fresh, path);
+  const std::string_view rest = std::string_view(bytes).substr(tag);
+  const std::string fresh = TakeFirstFreeName([&](int counter) { return path + ".strip" + std::to_string(counter); },
+                                              [&](const std::string& name) { return platform::CreateNewFile(name, rest); });
+  if (fresh.empty()) return false;
+  if (platform::MoveOver(fresh, path)) return true;
+  if (!platform::DeleteFileForced(fresh) && left_behind != nullptr) left_behind->push_back(fresh);
+  return false;
 }
 
 }  // namespace clipwright

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipwright {
 
@@ -19,7 +20,9 @@ std::size_t TagHeaderLength(std::string_view bytes);
 // Rewrites the file without its leading ID3v2 tags. True when the file now starts without a tag
 // (also when it had none and was left untouched); false when it could not be read or rewritten,
 // or holds fewer than kSmallestStrippableFile bytes, and is then unchanged. The rest is written
-// to a new file beside it before the original is replaced, so a failed write loses nothing.
-bool StripTagHeader(const std::string& path);
+// to a new file beside it, which then takes the original's place in one step: the file is never
+// missing under its name, and a failed write loses nothing. A working file that could not be
+// removed again is added to `left_behind`.
+bool StripTagHeader(const std::string& path, std::vector<std::string>* left_behind = nullptr);
 
 }  // namespace clipwright

@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -17,7 +18,9 @@ class ChildProcess {
   // callers report apart from "ran and ended". The parent keeps only its own pipe ends, none of
   // them inheritable; the child inherits exactly its three standard handles. The child starts in
   // `working_folder`, or in this program's current folder when it is empty; a folder that does
-  // not exist is a start that fails.
+  // not exist is a start that fails. The child never outlives this program: it is ended when the
+  // program ends, however that happens (on Windows through a job object, on Linux through the
+  // parent-death signal).
   static std::unique_ptr<ChildProcess> Start(std::string_view command_line, const std::string& working_folder = {});
 
   // Releases the handles. Does not end the child.
@@ -37,6 +40,8 @@ class ChildProcess {
   virtual bool WriteInput(std::string_view bytes) = 0;
 
   virtual bool HasExited() = 0;
+  // The exit code once the child has exited; none while it runs, and none when a signal ended it.
+  virtual std::optional<int> ExitCode() = 0;
   // Waits at most `timeout_ms` for the child to exit; true if it has.
   virtual bool WaitForExit(int timeout_ms) = 0;
   // Ends the child at once.

@@ -55,7 +55,7 @@ bool HasPlacementLength(const WindowPlacementBytes& bytes) {
 SettingsFiles SettingsPaths() { return SettingsPathsIn(platform::ProgramFolder()); }
 
 SettingsFiles SettingsPathsIn(const std::string& folder) {
-  return SettingsFiles{folder + "status.ini", folder + "input.txt", folder + "error.txt"};
+  return SettingsFiles{folder + "status.ini", folder + "error.txt"};
 }
 
 void LoadCheck(Dialog& page, int box, std::string_view section, const platform::Profile& file) {
@@ -69,7 +69,8 @@ void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_d
   const std::string caption = page.Text(box);
   if (caption.empty()) return;
   page.SetChecked(box, file.GetInt(section, CheckKey(caption), 0) != 0);
-  page.SetComboIndex(box + 1, file.GetInt(section, ComboKey(caption), combo_default));
+  const int index = file.GetInt(section, ComboKey(caption), combo_default);
+  page.SetComboIndex(box + 1, index >= 0 && index < page.ComboCount(box + 1) ? index : combo_default);
 }
 
 void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file) {
@@ -114,7 +115,6 @@ bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, D
   volume.SetText(IDC_VOLUME_TARGET, file.GetString(kSection, kTargetKey, kTargetDefault, PATH_CAPACITY));
   LoadCheck(volume, IDC_VOLUME_AUDIO_ONLY, kSection, file);
 
-  DeleteLeftover(files.concat_list);
   DeleteLeftover(files.error_list);
   return placed;
 }

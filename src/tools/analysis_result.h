@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,7 @@ inline constexpr int GAIN_NOT_FOUND = 65535;
 
 struct AnalysisResult {
   std::string capture;                    // the tool's output, raw bytes in arrival order
+  std::optional<int> exit_code;           // how the tool ended; none when it was ended from outside
   std::vector<std::string> stream_lines;  // mode 0: one line per stream of input #0 (stream_count = size)
   double duration = 0;                    // mode 0: seconds; 0 = none found
   int video_kind = 0;                     // mode 0: 0 none, 1 video after "isomiso2", 2 other video

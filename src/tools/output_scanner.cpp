@@ -57,7 +57,7 @@ int ScanProbe(AnalysisResult& result, Dialog& progress) {
 }
 
 // Mode 1. Every matching line is looked at, and the progress line ends up showing the last one;
-// only that one is sent to the window.
+// only that one is sent to the window. What FFmpeg printed succeeds only with its exit code 0.
 int ScanJob(AnalysisResult& result, Dialog& progress) {
   const std::string_view out = result.capture;
   scan::ForwardFinder line_ends(out, "\r\n", scan::ForwardFinder::kAnyOf);
@@ -77,7 +77,7 @@ int ScanJob(AnalysisResult& result, Dialog& progress) {
     }
   }
   if (any_shown) ShowOutputSpan(progress, shown);
-  return verdict;
+  return verdict == 1 && result.exit_code == 0 ? 1 : 0;
 }
 
 // Modes 4 and 5: whichever of the recommendation (mode 4), "done" and "Error" comes first.
@@ -127,7 +127,8 @@ int ScanCapture(AnalysisResult& result, Dialog& progress, int mode, int* gain) {
 
 int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
                int mode, int* gain, double duration, const std::string& working_folder) {
-  if (RunTool(result.capture, progress, abort, command, mode, duration, RunToolLimits{}, working_folder) == 0) {
+  if (RunTool(result.capture, progress, abort, command, mode, duration, RunToolLimits{}, &result.exit_code,
+              working_folder) == 0) {
     progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
     return VERDICT_FAILURE;
   }

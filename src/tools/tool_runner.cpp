@@ -32,6 +32,7 @@ class ToolRun {
     capture_ += chunk;
     // Only the newest chunk is scanned, and at most once per interval.
     if (interval_.Due(platform::TickCount())) ShowLiveProgress(progress_, mode_, chunk, duration_);
+    if (mode_ < SCAN_GAIN_ANALYSE) AnswerOverwriteQuestion();
     return true;
   }
 
@@ -42,15 +43,46 @@ class ToolRun {
   }
 
  private:
+  // FFmpeg reads the answer from its standard input, which is this program's pipe: without an
+  // answer it would wait for ever. "n" keeps the existing file; FFmpeg then ends with an error.
+  void AnswerOverwriteQuestion() {
+    const std::string_view unanswered = std::string_view(capture_).substr(answered_);
+    if (!AsksToOverwrite(unanswered)) return;
+    child_.WriteInput("n\n");
+    answered_ = capture_.size();
+  }
+
   platform::ChildProcess& child_;
   std::string& capture_;
   Dialog& progress_;
   int mode_;
   double duration_;
   ProgressInterval interval_;
+  std::size_t answered_ = 0;  // the capture up to here holds no question left to answer
 };
 
+// Ends the child and waits until it is gone; what it printed is read meanwhile.
+void EndChild(platform::ChildProcess& child, ToolRun& run) {
+  child.Terminate();
+  while (!child.HasExited()) {
+    if (!child.OutputEnded()) {
+      child.WaitForOutputOrExit(kWaitMs);
+      run.TakeChunk();
+    } else {
+      child.WaitForExit(kWaitMs);
+    }
+  }
+  run.Drain();
+}
+
 }  // namespace
+
+bool AsksToOverwrite(std::string_view output) {
+  const std::size_t line_end = output.find_last_of("\r\n");
+  const std::string_view last_line = line_end == std::string_view::npos ? output : output.substr(line_end + 1);
+  const std::size_t question = last_line.find("already exists. Overwrite");
+  return question != std::string_view::npos && last_line.find("[y/N]", question) != std::string_view::npos;
+}
 
 int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration) {
@@ -58,8 +90,10 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
 }
 
 int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
-            int mode, double duration, const RunToolLimits& limits, const std::string& working_folder) {
+            int mode, double duration, const RunToolLimits& limits, std::optional<int>* exit_code,
+            const std::string& working_folder) {
   capture.clear();
+  if (exit_code != nullptr) exit_code->reset();
   const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command, working_folder);
   if (!child) return 0;
   ToolRun run(*child, capture, progress, mode, duration);
@@ -73,23 +107,24 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
     return static_cast<int>(std::max<std::int64_t>(0, limits.quit_wait_ms - waited));
   };
 
+  bool ended_from_outside = false;
   for (;;) {
-    child->WaitForOutputOrExit(kWaitMs);
-    run.TakeChunk();
+    if (child->OutputEnded()) {
+      // Nothing more to read; a tool may still go on without its output.
+      child->WaitForExit(kWaitMs);
+    } else {
+      child->WaitForOutputOrExit(kWaitMs);
+      run.TakeChunk();
+    }
     if (child->HasExited()) {
       run.Drain();
       break;
     }
-    if (child->OutputEnded()) {
-      // Nothing more can be read. After "q" FFmpeg keeps the rest of its time to close its file;
-      // otherwise the run is over, once the exit that usually comes with it is seen.
-      if (!child->WaitForExit(quit_sent ? quit_time_left() : kWaitMs) && quit_sent) child->Terminate();
-      break;
-    }
     if (quit_sent) {
+      // After "q" FFmpeg has this long to finish its file.
       if (quit_time_left() > 0) continue;
-      child->Terminate();
-      run.Drain();
+      ended_from_outside = true;
+      EndChild(*child, run);
       break;
     }
     if (interruptible && abort.load() != 0) {
@@ -99,6 +134,7 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
       quit_tick = platform::TickCount();
     }
   }
+  if (exit_code != nullptr && !ended_from_outside) *exit_code = child->ExitCode();
   return 1;
 }
 

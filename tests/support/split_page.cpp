@@ -1,6 +1,7 @@
 #include "support/split_page.h"
 
 #include <cstdlib>
+#include <list>
 
 #include "analysis/file_intake.h"
 #include "analysis/split_range.h"
@@ -14,7 +15,10 @@ namespace clipwright::testing {
 namespace {
 
 void SetVariable(const std::string& name, const std::string& value) {
-  putenv((new std::string(name + "=" + value))->data());  // putenv keeps the very string
+  // putenv keeps the very string, so it lives as long as the test program (and is no leak).
+  static std::list<std::string> kept;
+  kept.push_back(name + "=" + value);
+  putenv(kept.back().data());
 }
 
 }  // namespace

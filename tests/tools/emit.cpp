@@ -1,7 +1,9 @@
 // Prints its arguments, for tests that need a tool with a given output. Each argument is
 // written and flushed at once; "\r", "\n" and "\\" in it are escapes. Options between them:
 // --sleep=MS waits, --stderr and --stdout choose the stream, --repeat=N writes the next text N
-// times. Without arguments it prints nothing and exits.
+// times, --close closes both output streams (the tool goes on without them), --touch=PATH creates
+// an empty file, and --exit=N ends with exit code N.
+// Without arguments it prints nothing and exits.
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -37,10 +39,19 @@ int main(int argc, char** argv) {
       stream = stderr;
     } else if (argument == "--stdout") {
       stream = stdout;
+    } else if (argument == "--close") {
+      std::fclose(stdout);
+      std::fclose(stderr);
+      stream = nullptr;
+    } else if (argument.starts_with("--touch=")) {
+      if (std::FILE* file = std::fopen(argv[i] + 8, "wb")) std::fclose(file);
+    } else if (argument.starts_with("--exit=")) {
+      return std::atoi(argv[i] + 7);
     } else if (argument.starts_with("--repeat=")) {
       repeat = std::atol(argv[i] + 9);
     } else {
       const std::string text = Unescape(argument);
+      if (stream == nullptr) continue;
       for (long k = 0; k < repeat; ++k) std::fwrite(text.data(), 1, text.size(), stream);
       std::fflush(stream);
       repeat = 1;

@@ -86,13 +86,13 @@ RECT WindowRect(HWND window) {
 
 TEST(MainWindow, KeepsSettingsAndPlacementThroughARestartAndStartsAfreshWithoutThem) {
   TempDir folder;
-  // Left over from an earlier run, one of them read-only: both are gone after start-up.
-  platform::WriteWholeFile(folder.File("input.txt"), "file 'a.mp4'\n");
+  // The error list left over from an earlier run goes, even read-only; a user's input.txt stays.
+  platform::WriteWholeFile(folder.File("input.txt"), "a user's notes");
   platform::WriteWholeFile(folder.File("error.txt"), "a.mp4\n");
   platform::SetReadOnly(folder.File("error.txt"));
   {
     MainWindowRun run(folder);
-    EXPECT_FALSE(platform::PathExists(folder.File("input.txt")));
+    EXPECT_TRUE(platform::PathExists(folder.File("input.txt")));
     EXPECT_FALSE(platform::PathExists(folder.File("error.txt")));
     ui::WindowDialog settings(run.page(PAGE_SETTINGS));
     settings.SetChecked(IDC_OPT_Y, true);

@@ -39,7 +39,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeout_ms) {
 }
 
 SettingsFiles FilesIn(const TempDir& folder) {
-  return SettingsFiles{folder.File("status.ini"), folder.File("input.txt"), folder.File("error.txt")};
+  return SettingsFiles{folder.File("status.ini"), folder.File("error.txt")};
 }
 
 DesktopLock::DesktopLock() : mutex_(CreateMutexW(nullptr, FALSE, L"Local\\ClipwrightWindowTests")) {

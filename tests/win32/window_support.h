@@ -33,7 +33,7 @@ class DesktopLock {
   HANDLE mutex_;
 };
 
-// The main window with status.ini, input.txt and error.txt in a test folder, so that tests that
+// The main window with status.ini and error.txt in a test folder, so that tests that
 // run side by side never share a settings file.
 class MainWindowRun {
  public:

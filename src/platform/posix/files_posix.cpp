@@ -91,28 +91,45 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
 }
 
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
+  return CopyToNewFile(from, to) == NewFile::kMade;
+}
+
+NameState LookUpName(const std::string& path) {
+  struct stat info{};
+  if (::lstat(path.c_str(), &info) == 0) return NameState::kTaken;
+  return errno == ENOENT ? NameState::kFree : NameState::kUnknown;
+}
+
+NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
+  // O_EXCL: an existing name, a link included, is never opened.
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd < 0) return errno == EEXIST ? NewFile::kExists : NewFile::kFailed;
+  const bool written = WriteAll(fd, bytes);
+  if (::close(fd) == 0 && written) return NewFile::kMade;
+  ::unlink(path.c_str());
+  return NewFile::kFailed;
+}
+
+NewFile CopyToNewFile(const std::string& from, const std::string& to, const std::atomic<int>* abort) {
+  const auto aborted = [abort] { return abort != nullptr && abort->load() != 0; };
+  if (aborted()) return NewFile::kFailed;
   const int source = OpenRegularFile(from);
-  if (source < 0) return false;
+  if (source < 0) return NewFile::kFailed;
   struct stat info{};
   ::fstat(source, &info);
   // O_EXCL: an existing target is never replaced. The mode (read-only included) travels along.
   const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
   if (target < 0) {
+    const int error = errno;
     ::close(source);
-    return false;
+    return error == EEXIST ? NewFile::kExists : NewFile::kFailed;
   }
-  const bool ok = CopyAndClose(source, target);
-  if (!ok) ::unlink(to.c_str());
-  return ok;
-}
-
-NewFile CreateNewFile(const std::string& path) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd >= 0) {
-    ::close(fd);
-    return NewFile::kCreated;
-  }
-  return errno == EEXIST || PathExists(path) ? NewFile::kTaken : NewFile::kFailed;
+  bool ok = ReadAll(source, [&](std::string_view piece) { return !aborted() && WriteAll(target, piece); });
+  ::close(source);
+  if (::close(target) != 0) ok = false;
+  if (ok) return NewFile::kMade;
+  ::unlink(to.c_str());
+  return NewFile::kFailed;
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
@@ -145,13 +162,19 @@ bool DeleteFileForced(const std::string& path) {
   return ::unlink(path.c_str()) == 0;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return true;
-  if (errno != EINVAL && errno != ENOSYS) return false;
+bool RenameFile(const std::string& from, const std::string& to) { return RenameToNewName(from, to) == NewFile::kMade; }
+
+NewFile RenameToNewName(const std::string& from, const std::string& to) {
+  if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return NewFile::kMade;
+  if (errno == EEXIST) return NewFile::kExists;
+  if (errno != EINVAL && errno != ENOSYS) return NewFile::kFailed;
   // A file system without RENAME_NOREPLACE: test, then rename (a narrow race, as on Windows).
-  if (PathExists(to)) return false;
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  const NameState state = LookUpName(to);
+  if (state != NameState::kFree) return state == NameState::kTaken ? NewFile::kExists : NewFile::kFailed;
+  return ::rename(from.c_str(), to.c_str()) == 0 ? NewFile::kMade : NewFile::kFailed;
 }
+
+bool MoveOver(const std::string& from, const std::string& to) { return ::rename(from.c_str(), to.c_str()) == 0; }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

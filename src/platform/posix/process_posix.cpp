@@ -1,18 +1,25 @@
-// Child processes on POSIX: posix_spawnp without a shell, the output on one pipe, the input on
+// Child processes on POSIX: fork and exec without a shell, the output on one pipe, the input on
 // another. Waiting uses poll() on the output and, where the kernel has it, on a pidfd, so that
 // an exit wakes the waiter even while a grandchild keeps the output pipe open.
+//
+// The child asks the kernel for SIGKILL when its parent goes (Linux's parent-death signal), so a
+// tool never outlives the program, not even one that was killed. The signal follows the thread
+// that started the child: the tool runner keeps that thread until its child has exited.
 #include <errno.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <poll.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/ioctl.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <thread>
 
 #include "platform/process.h"
@@ -39,6 +46,59 @@ bool MakePipe(int ends[2]) {
   if (ends[0] >= 0) close(ends[0]);
   if (ends[1] >= 0) close(ends[1]);
   return false;
+}
+
+#ifndef CLOSE_RANGE_CLOEXEC
+#define CLOSE_RANGE_CLOEXEC (1U << 2)
+#endif
+
+// The file that exec will run: a name with a slash as it stands, else the first executable file
+// of that name in a folder of PATH. Empty when there is none.
+std::string FindProgram(const std::string& name) {
+  if (name.find('/') != std::string::npos) return name;
+  const char* search = std::getenv("PATH");
+  const std::string folders = search != nullptr ? search : "/usr/local/bin:/usr/bin:/bin";
+  for (std::size_t start = 0; start <= folders.size();) {
+    std::size_t end = folders.find(':', start);
+    if (end == std::string::npos) end = folders.size();
+    const std::string folder = end > start ? folders.substr(start, end - start) : ".";
+    const std::string candidate = folder + "/" + name;
+    struct stat info{};
+    if (::stat(candidate.c_str(), &info) == 0 && S_ISREG(info.st_mode) && ::access(candidate.c_str(), X_OK) == 0) {
+      return candidate;
+    }
+    start = end + 1;
+  }
+  return {};
+}
+
+// In the child, between fork and exec: only calls that are safe there (the program's other
+// threads did not come along and may have held locks). On failure the reason goes back through
+// `report`, which exec closes when it succeeds.
+[[noreturn]] void ExecChild(pid_t parent, const char* program, char* const argv[], const char* folder, int input,
+                            int output, int report, long descriptor_limit) {
+  if (::prctl(PR_SET_PDEATHSIG, SIGKILL) != 0 || ::getppid() != parent) ::_exit(127);
+  // Default signal handling and nothing blocked, whatever the starting thread had.
+  sigset_t none;
+  sigemptyset(&none);
+  ::sigprocmask(SIG_SETMASK, &none, nullptr);
+  struct sigaction default_action{};
+  default_action.sa_handler = SIG_DFL;
+  for (const int signal_number : {SIGPIPE, SIGINT, SIGTERM}) ::sigaction(signal_number, &default_action, nullptr);
+  if (::dup2(input, 0) < 0 || ::dup2(output, 1) < 0 || ::dup2(output, 2) < 0 ||
+      (folder[0] != '\0' && ::chdir(folder) != 0)) {
+    const int error = errno;
+    [[maybe_unused]] const ssize_t ignored = ::write(report, &error, sizeof error);
+    ::_exit(127);
+  }
+  // Nothing else of this program reaches the tool: every other descriptor closes at exec.
+  if (::syscall(SYS_close_range, 3u, ~0u, CLOSE_RANGE_CLOEXEC) != 0) {
+    for (long fd = 3; fd < descriptor_limit; ++fd) ::fcntl(static_cast<int>(fd), F_SETFD, FD_CLOEXEC);
+  }
+  ::execve(program, argv, environ);
+  const int error = errno;
+  [[maybe_unused]] const ssize_t ignored = ::write(report, &error, sizeof error);
+  ::_exit(127);
 }
 
 int OpenPidfd(pid_t pid) {
@@ -132,6 +192,11 @@ class PosixChild : public ChildProcess {
 
   bool HasExited() override { return Reap(false); }
 
+  std::optional<int> ExitCode() override {
+    if (!Reap(false)) return std::nullopt;
+    return exit_code_;
+  }
+
   bool WaitForExit(int timeout_ms) override {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeout_ms);
     while (!Reap(false)) {
@@ -159,9 +224,12 @@ class PosixChild : public ChildProcess {
   bool Reap(bool block) {
     if (exited_) return true;
     pid_t result;
+    int status = 0;
     do {
-      result = waitpid(pid_, nullptr, block ? 0 : WNOHANG);
+      result = waitpid(pid_, &status, block ? 0 : WNOHANG);
     } while (result < 0 && errno == EINTR);
+    if (result == pid_ && WIFEXITED(status)) exit_code_ = WEXITSTATUS(status);
+    // ECHILD: someone else collected it, and with it the exit code.
     if (result == pid_ || (result < 0 && errno == ECHILD)) exited_ = true;
     return exited_;
   }
@@ -171,6 +239,7 @@ class PosixChild : public ChildProcess {
   int input_;
   int pidfd_;
   bool exited_ = false;
+  std::optional<int> exit_code_;
   bool ended_ = false;
 };
 
@@ -179,51 +248,53 @@ class PosixChild : public ChildProcess {
 std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line, const std::string& working_folder) {
   const std::vector<std::string> arguments = SplitCommandLine(command_line);
   if (arguments.empty() || arguments[0].empty()) return nullptr;
+  std::string program = FindProgram(arguments[0]);
+  if (program.empty()) return nullptr;
+  // A program named relative to this program's folder stays that one when the child starts in
+  // another folder, as on Windows.
+  if (program[0] != '/' && !working_folder.empty()) {
+    char here[PATH_MAX];
+    if (::getcwd(here, sizeof here) == nullptr) return nullptr;
+    program = std::string(here) + "/" + program;
+  }
   std::vector<char*> argv;
   for (const std::string& argument : arguments) argv.push_back(const_cast<char*>(argument.c_str()));
   argv.push_back(nullptr);
 
   int output[2];
   int input[2];
+  int report[2];
   if (!MakePipe(output)) return nullptr;
   if (!MakePipe(input)) {
     close(output[0]);
     close(output[1]);
     return nullptr;
   }
+  if (pipe2(report, O_CLOEXEC) != 0) {
+    for (const int fd : {output[0], output[1], input[0], input[1]}) close(fd);
+    return nullptr;
+  }
 
-  posix_spawn_file_actions_t actions;
-  posix_spawnattr_t attributes;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawnattr_init(&attributes);
-  posix_spawn_file_actions_adddup2(&actions, input[0], 0);
-  posix_spawn_file_actions_adddup2(&actions, output[1], 1);
-  posix_spawn_file_actions_adddup2(&actions, output[1], 2);
-  if (!working_folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
-#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
-  // Descriptors of this program that lack close-on-exec stay out of the child too.
-  posix_spawn_file_actions_addclosefrom_np(&actions, 3);
-#endif
-  // The child starts with default signal handling and nothing blocked, whatever this thread has.
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  sigaddset(&defaults, SIGPIPE);
-  sigaddset(&defaults, SIGINT);
-  sigaddset(&defaults, SIGTERM);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
-
-  pid_t pid = -1;
-  // glibc reports a program that cannot be executed as the result here, not as a child that
-  // exits with 127.
-  const int failure = posix_spawnp(&pid, argv[0], &actions, &attributes, argv.data(), environ);
-  posix_spawn_file_actions_destroy(&actions);
-  posix_spawnattr_destroy(&attributes);
+  const long open_max = sysconf(_SC_OPEN_MAX);
+  const long descriptor_limit = open_max > 0 && open_max < 65536 ? open_max : 65536;
+  const pid_t parent = getpid();
+  const pid_t pid = fork();
+  if (pid == 0) ExecChild(parent, program.c_str(), argv.data(), working_folder.c_str(), input[0], output[1], report[1],
+                            descriptor_limit);
   close(output[1]);
   close(input[0]);
-  if (failure != 0) {
+  close(report[1]);
+  int error = 0;
+  ssize_t got = -1;
+  if (pid > 0) {
+    do {
+      got = read(report[0], &error, sizeof error);
+    } while (got < 0 && errno == EINTR);
+  }
+  close(report[0]);
+  if (pid < 0 || got != 0) {
+    // Could not start: no fork, or the child told why exec failed before it ended.
+    if (pid > 0) waitpid(pid, nullptr, 0);
     close(output[0]);
     close(input[1]);
     return nullptr;

@@ -8,10 +8,8 @@
 namespace clipwright::platform {
 namespace {
 
-bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD disposition, bool append) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ,
-                            nullptr, disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file == INVALID_HANDLE_VALUE) return false;
+// Writes all of `bytes` and closes the file; false when either fails.
+bool WriteAndClose(HANDLE file, std::string_view bytes) {
   bool ok = true;
   while (!bytes.empty()) {
     const DWORD chunk = bytes.size() > 0x40000000u ? 0x40000000u : static_cast<DWORD>(bytes.size());
@@ -24,6 +22,25 @@ bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD
   }
   if (!CloseHandle(file)) ok = false;
   return ok;
+}
+
+HANDLE OpenForWriting(const std::string& path, DWORD disposition, bool append) {
+  return CreateFileW(Widen(path).c_str(), append ? FILE_APPEND_DATA : GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                     disposition, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+bool WriteWithDisposition(const std::string& path, std::string_view bytes, DWORD disposition, bool append) {
+  HANDLE file = OpenForWriting(path, disposition, append);
+  return file != INVALID_HANDLE_VALUE && WriteAndClose(file, bytes);
+}
+
+bool NameWasTaken(DWORD error) { return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS; }
+
+// Called by CopyFileExW between pieces of the copy.
+DWORD CALLBACK CopyProgress(LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD, HANDLE, HANDLE,
+                            LPVOID abort) {
+  const auto* flag = static_cast<const std::atomic<int>*>(abort);
+  return flag != nullptr && flag->load() != 0 ? PROGRESS_CANCEL : PROGRESS_CONTINUE;
 }
 
 }  // namespace
@@ -50,18 +67,37 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
 }
 
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
-  return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE) != 0;
+  return CopyToNewFile(from, to) == NewFile::kMade;
 }
 
-NewFile CreateNewFile(const std::string& path) {
-  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (file != INVALID_HANDLE_VALUE) {
-    CloseHandle(file);
-    return NewFile::kCreated;
+NameState LookUpName(const std::string& path) {
+  if (GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return NameState::kTaken;
+  switch (GetLastError()) {
+    case ERROR_FILE_NOT_FOUND:
+      return NameState::kFree;
+    case ERROR_SHARING_VIOLATION:  // held open by someone: it is there
+      return NameState::kTaken;
+    default:
+      return NameState::kUnknown;
   }
-  const DWORD error = GetLastError();
-  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || PathExists(path) ? NewFile::kTaken
-                                                                                         : NewFile::kFailed;
+}
+
+NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
+  HANDLE file = OpenForWriting(path, CREATE_NEW, false);
+  if (file == INVALID_HANDLE_VALUE) return NameWasTaken(GetLastError()) ? NewFile::kExists : NewFile::kFailed;
+  if (WriteAndClose(file, bytes)) return NewFile::kMade;
+  DeleteFileW(Widen(path).c_str());
+  return NewFile::kFailed;
+}
+
+NewFile CopyToNewFile(const std::string& from, const std::string& to, const std::atomic<int>* abort) {
+  if (abort != nullptr && abort->load() != 0) return NewFile::kFailed;
+  // The copy removes its unfinished target itself when the progress routine cancels it.
+  if (CopyFileExW(Widen(from).c_str(), Widen(to).c_str(), CopyProgress, const_cast<std::atomic<int>*>(abort),
+                  nullptr, COPY_FILE_FAIL_IF_EXISTS)) {
+    return NewFile::kMade;
+  }
+  return NameWasTaken(GetLastError()) ? NewFile::kExists : NewFile::kFailed;
 }
 
 bool CopyFileOver(const std::string& from, const std::string& to) {
@@ -91,8 +127,15 @@ bool DeleteFileForced(const std::string& path) {
   return DeleteFileW(Widen(path).c_str()) != 0;
 }
 
-bool RenameFile(const std::string& from, const std::string& to) {
-  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0) != 0;
+bool RenameFile(const std::string& from, const std::string& to) { return RenameToNewName(from, to) == NewFile::kMade; }
+
+NewFile RenameToNewName(const std::string& from, const std::string& to) {
+  if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) return NewFile::kMade;
+  return NameWasTaken(GetLastError()) ? NewFile::kExists : NewFile::kFailed;
+}
+
+bool MoveOver(const std::string& from, const std::string& to) {
+  return MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), MOVEFILE_REPLACE_EXISTING) != 0;
 }
 
 bool ReadWholeFile(const std::string& path, std::string* bytes) {

@@ -1,7 +1,8 @@
 // Child processes on Windows. The output arrives on a named pipe that this side reads with
 // overlapped I/O, so that one WaitForMultipleObjects can wait for output, exit or a time-out at
 // once; the input is an anonymous pipe. The child inherits its three standard handles and
-// nothing else (PROC_THREAD_ATTRIBUTE_HANDLE_LIST).
+// nothing else (PROC_THREAD_ATTRIBUTE_HANDLE_LIST). Every child starts suspended and joins, before
+// it runs a single instruction, a job object that ends it when this program goes.
 #include <windows.h>
 
 #include <atomic>
@@ -93,6 +94,12 @@ class Win32Child : public ChildProcess {
 
   bool HasExited() override { return WaitForSingleObject(process_.get(), 0) == WAIT_OBJECT_0; }
 
+  std::optional<int> ExitCode() override {
+    DWORD code = 0;
+    if (!HasExited() || !GetExitCodeProcess(process_.get(), &code)) return std::nullopt;
+    return static_cast<int>(code);
+  }
+
   bool WaitForExit(int timeout_ms) override {
     return WaitForSingleObject(process_.get(), timeout_ms < 0 ? 0 : static_cast<DWORD>(timeout_ms)) == WAIT_OBJECT_0;
   }
@@ -157,6 +164,23 @@ class Win32Child : public ChildProcess {
   bool ended_ = false;
 };
 
+// The job of every child. Its one handle is never closed by this program: the system closes it
+// when the program ends, however it ends, and the job then ends every process in it.
+HANDLE ChildrenJob() {
+  static const HANDLE job = [] {
+    HANDLE made = CreateJobObjectW(nullptr, nullptr);
+    if (made == nullptr) return made;
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(made, JobObjectExtendedLimitInformation, &limits, sizeof limits)) {
+      CloseHandle(made);
+      return HANDLE{nullptr};
+    }
+    return made;
+  }();
+  return job;
+}
+
 std::wstring UniquePipeName() {
   static std::atomic<unsigned> counter{0};
   return L"\\\\.\\pipe\\clipwright-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
@@ -211,13 +235,29 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line,
   startup.StartupInfo.hStdOutput = child_output.get();
   startup.StartupInfo.hStdError = child_output.get();
   startup.lpAttributeList = list;
+  HANDLE job = ChildrenJob();
+  if (job == nullptr) return nullptr;
   PROCESS_INFORMATION started{};
   const std::wstring folder = Widen(working_folder);
+  // A tool that crashes ends there and then, without the system's crash dialog for a window the
+  // user never saw (the run waits for the tool, so it would wait for that dialog): the child takes
+  // this error mode from the process that starts it.
+  const UINT error_mode = GetErrorMode();
+  SetErrorMode(error_mode | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
   const BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
-                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                 CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
                                  folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &started);
+  SetErrorMode(error_mode);
   DeleteProcThreadAttributeList(list);
   if (!ok) return nullptr;
+  // A child that cannot be tied to this program does not run at all.
+  if (!AssignProcessToJobObject(job, started.hProcess) || ResumeThread(started.hThread) == static_cast<DWORD>(-1)) {
+    TerminateProcess(started.hProcess, 1);
+    WaitForSingleObject(started.hProcess, 5000);
+    CloseHandle(started.hThread);
+    CloseHandle(started.hProcess);
+    return nullptr;
+  }
   CloseHandle(started.hThread);
   // Only the child holds these now, so its exit ends the output.
   child_output.reset();

@@ -47,7 +47,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::string base = platform::Narrow(folder);
   HWND main_window = ui::CreateMainWindow(instance, show_command,
-                                          {base + "status.ini", base + "input.txt", base + "error.txt"});
+                                          {base + "status.ini", base + "error.txt"});
   if (!main_window) return 1;
   ui::WindowRequests requests(main_window);
   requests.Page(PAGE_SETTINGS)->SetText(IDC_FFMPEG_PATH, ffmpeg);

@@ -22,7 +22,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   CreateDirectoryW(folder.c_str(), nullptr);
   const std::string base = clipwright::platform::Narrow(folder);
   HWND main_window = clipwright::ui::CreateMainWindow(
-      instance, show_command, {base + "status.ini", base + "input.txt", base + "error.txt"});
+      instance, show_command, {base + "status.ini", base + "error.txt"});
   if (!main_window) return 1;
   HWND convert = nullptr;
   SendMessageW(main_window, clipwright::ui::MSG_GET_PAGE_WINDOW, clipwright::PAGE_CONVERT,

@@ -1,0 +1,213 @@
+// Bad input through the real window with the real Windows FFmpeg: each case ends in the
+// program's own message, every file of the user's is as it was, and the run leaves nothing of
+// its own behind. A page is one more PageDoor, a case one more row.
+#include <gtest/gtest.h>
+
+#include <map>
+#include <ostream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "common/control_ids.h"
+#include "common/limits.h"
+#include "platform/files.h"
+#include "platform/text.h"
+#include "platform/win32/wide.h"
+#include "support/media.h"
+#include "ui/window_dialog.h"
+#include "window_intake.h"
+#include "window_support.h"
+
+namespace clipwright::testing {
+namespace {
+
+// Where a page takes dropped files and starts its run; `streams`, when not 0, is a stream list
+// whose rows the user checks before the run; `one_output`: the run makes one file of them all.
+struct PageDoor {
+  int page;
+  int drop_list;
+  int run_button;
+  int streams;
+  bool one_output;
+};
+constexpr PageDoor kConvert{PAGE_CONVERT, IDC_CONVERT_FILES, IDC_CONVERT_RUN, 0, false};
+constexpr PageDoor kConcatenate{PAGE_CONCATENATE, IDC_CONCAT_FILES, IDC_CONCAT_RUN, IDC_CONCAT_STREAMS, true};
+
+// What a dropped file holds: a clip of video and audio, or something no media reader takes.
+enum class Content { kClip, kText, kEmpty, kHalfClip };
+// What happens between adding and running.
+enum class Meanwhile { kNothing, kFilesGo, kFfmpegGoes, kFfmpegCrashes };
+
+struct BadInput {
+  const char* name;
+  PageDoor door;
+  std::vector<std::string> names;  // dropped in this order; "259" stands for a path of 259 characters
+  Content content = Content::kClip;
+  bool temp_copies = false;
+  bool read_only_folder = false;
+  Meanwhile meanwhile = Meanwhile::kNothing;
+  std::string told = {};  // the start of the message (text or caption) the run shows; empty: none
+  int successes = 0;    // nothing runs when the content is no clip: the intake says so
+  std::string process = {};  // the start of 9501 when the run has ended
+  std::vector<std::string> made = {};  // the outputs beside the inputs afterwards
+};
+
+void PrintTo(const BadInput& c, std::ostream* out) { *out << c.name; }
+
+const char* const kNotAdded = "追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？";
+
+class BadInputTest : public PageIntakeTest, public ::testing::WithParamInterface<BadInput> {
+ protected:
+  ~BadInputTest() override {
+    if (refusing_) RefuseNewFiles(false);
+  }
+
+  std::string MakeFile(std::string name, Content content) {
+    if (name == "259") name = std::string(PATH_CAPACITY - 1 - platform::Utf16Length(work.path()) - 4, 'p') + ".mp4";
+    std::string clip;
+    platform::ReadWholeFile(clips->both, &clip);
+    switch (content) {
+      case Content::kClip:
+        return work.Write(name, clip);
+      case Content::kText:
+        return work.Write(name, "a shopping list, not a film\r\n");
+      case Content::kEmpty:
+        return work.Write(name, "");
+      case Content::kHalfClip:
+        return work.Write(name, clip.substr(0, clip.size() / 2));
+    }
+    return {};
+  }
+
+  // Makes the test's folder refuse new files: the read-only attribute where the system honours
+  // it for folders, else (Wine run by root) Linux's immutable flag, set from the Unix side.
+  bool RefuseNewFiles(bool refuse) {
+    SetFileAttributesW(platform::Widen(work.path()).c_str(), refuse ? FILE_ATTRIBUTE_READONLY : FILE_ATTRIBUTE_NORMAL);
+    using UnixName = char*(CDECL*)(const WCHAR*);
+    const auto unix_name = reinterpret_cast<UnixName>(
+        reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"kernel32"), "wine_get_unix_file_name")));
+    char* name = unix_name != nullptr && TakesNewFiles() == refuse ? unix_name(platform::Widen(work.path()).c_str())
+                                                                   : nullptr;
+    if (name != nullptr) {
+      std::wstring command = L"Z:\\usr\\bin\\chattr " + std::wstring(refuse ? L"+i " : L"-i ") + platform::Widen(name);
+      HeapFree(GetProcessHeap(), 0, name);
+      STARTUPINFOW startup{};
+      startup.cb = sizeof startup;
+      PROCESS_INFORMATION started{};
+      if (CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &started)) {
+        CloseHandle(started.hThread);
+        CloseHandle(started.hProcess);
+      }
+      // Wine hands a Unix program over without waiting for it: the folder is watched instead.
+      for (int i = 0; i < 100 && TakesNewFiles() == refuse; ++i) Sleep(50);
+    }
+    refusing_ = refuse && !TakesNewFiles();
+    return refusing_ == refuse;
+  }
+
+ private:
+  bool TakesNewFiles() {
+    if (platform::CreateNewFile(work.File("probe.tmp"), "") != platform::NewFile::kMade) return false;
+    return platform::DeleteFileForced(work.File("probe.tmp"));
+  }
+
+  bool refusing_ = false;
+};
+
+std::map<std::string, std::string> Contents(const std::string& folder) {
+  std::map<std::string, std::string> contents;
+  for (const auto& entry : platform::ListFolder(folder)) platform::ReadWholeFile(folder + entry.name, &contents[entry.name]);
+  return contents;
+}
+
+TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
+  const BadInput& c = GetParam();
+  std::vector<std::string> dropped;
+  for (const std::string& name : c.names) dropped.push_back(MakeFile(name, c.content));
+  settings.SetChecked(IDC_TEMP_COPIES, c.temp_copies);
+  if (c.read_only_folder && !RefuseNewFiles(true)) GTEST_SKIP() << "no folder here refuses new files";
+  std::map<std::string, std::string> before = Contents(work.path());
+  HWND window = main.page(c.door.page);
+  ui::WindowDialog page(window);
+  const bool added = c.content == Content::kClip;
+  {
+    MessageBoxAnswerer boxes(IDNO);
+    DropFiles(GetDlgItem(window, c.door.drop_list), dropped);
+    const std::vector<ShownBox> asked = boxes.shown();
+    ASSERT_EQ(asked.size(), added ? 0u : 1u);
+    EXPECT_TRUE(added || asked[0].text == kNotAdded) << asked[0].text;
+  }
+  EXPECT_EQ(page.RowCount(c.door.drop_list), added ? static_cast<int>(dropped.size()) : 0);
+
+  if (added) {
+    for (int row = 0; c.door.streams != 0 && row < page.RowCount(c.door.streams); ++row) {
+      page.SetRowChecked(c.door.streams, row, true);
+    }
+    if (c.meanwhile == Meanwhile::kFilesGo) {
+      for (const std::string& file : dropped) platform::DeleteFileForced(file);
+      before = Contents(work.path());
+    }
+    if (c.meanwhile == Meanwhile::kFfmpegGoes) settings.SetText(IDC_FFMPEG_PATH, work.File("ffmpeg.exe"));
+    if (c.meanwhile == Meanwhile::kFfmpegCrashes) settings.SetText(IDC_FFMPEG_PATH, TestToolPath("crashing_ffmpeg"));
+  }
+  if (added) {
+    FinishedDialog seen;
+    std::vector<ShownBox> told;
+    {
+      MessageBoxAnswerer boxes(IDOK);
+      std::thread user([&] { seen = CloseFinishedDialog(60000); });
+      SendMessageW(GetDlgItem(window, c.door.run_button), BM_CLICK, 0, 0);
+      user.join();
+      told = boxes.shown();
+    }
+    const int files = c.door.one_output ? 1 : static_cast<int>(dropped.size());
+    EXPECT_EQ(seen.summary, "作成結果\r\n成功： " + std::to_string(c.successes) + " ファイル\r\n失敗： " +
+                           std::to_string(files - c.successes) + " ファイル");
+    EXPECT_TRUE(seen.process.starts_with(c.process)) << seen.process;
+    ASSERT_EQ(told.size(), c.told.empty() ? 0u : 1u);
+    // Some boxes say it in their caption (the over-long command shows the command itself).
+    EXPECT_TRUE(c.told.empty() || told[0].text.starts_with(c.told) || told[0].caption.starts_with(c.told));
+  }
+
+  // The user's files are as they were; beside them are the outputs and nothing else.
+  std::map<std::string, std::string> after = Contents(work.path());
+  for (const std::string& name : c.made) {
+    EXPECT_EQ(StreamKinds(work.File(name)), (std::vector<std::string>{"Video", "Audio"})) << name;
+    after.erase(name);
+  }
+  EXPECT_EQ(after, before);
+}
+
+const char* const kFailed = "ファイルの変換に失敗しました。";
+const std::string kEmoji = "\xF0\x9F\x8E\xAC";  // outside the BMP: a pair of surrogates
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, BadInputTest,
+    ::testing::Values(
+        BadInput{"TextNamedMp4", kConvert, {"notes.mp4"}, Content::kText},
+        BadInput{"EmptyFile", kConvert, {"empty.mp4"}, Content::kEmpty},
+        BadInput{"TruncatedMp4", kConvert, {"cut.mp4"}, Content::kHalfClip},
+        BadInput{"VanishesBeforeTheRun", kConvert, {"gone.mp4"}, Content::kClip, false, false, Meanwhile::kFilesGo,
+                 "", 0, kFailed},
+        BadInput{"VanishesBeforeItsTempCopy", kConvert, {"gone.mp4"}, Content::kClip, true, false, Meanwhile::kFilesGo,
+                 "", 0, "一時ファイルを作成出来ませんでした： "},
+        BadInput{"NamesWithQuoteAmpersandPercentExclamationAndEmoji", kConcatenate,
+                 {"Don't & 100% !.mp4", kEmoji + " clip.mp4"}, Content::kClip, false, false, Meanwhile::kNothing, "", 1,
+                 "ファイルの連結に成功しました。", {kEmoji + " clip_1.mp4"}},
+        BadInput{"EmojiNameOnATempCopy", kConvert, {"%!&'" + kEmoji + ".mp4"}, Content::kClip, true, false,
+                 Meanwhile::kNothing, "", 1, "ファイルの変換に成功しました。", {"%!&'" + kEmoji + "_1.mp4"}},
+        BadInput{"PathOf259Characters", kConvert, {"259"}, Content::kClip, false, false, Meanwhile::kNothing,
+                 "コマンドラインが長くなり過ぎです。", 0, "コマンドの作成に失敗しました。"},
+        BadInput{"ReadOnlyFolder", kConvert, {"locked.mp4"}, Content::kClip, false, true, Meanwhile::kNothing, "", 0,
+                 kFailed},
+        BadInput{"ReadOnlyFolderForTheConcatList", kConcatenate, {"a.mp4", "b.mp4"}, Content::kClip, false, true,
+                 Meanwhile::kNothing, "", 0, "連結リストを作成出来ませんでした： "},
+        BadInput{"MissingFfmpeg", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegGoes,
+                 "ffmpeg.exeがありません。", 0, "FFmpeg.exeがありません。"},
+        BadInput{"ToolCrashesMidRun", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegCrashes, "",
+                 0, kFailed}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+}  // namespace
+}  // namespace clipwright::testing
