@@ -103,7 +103,8 @@ NameState LookUpName(const std::string& path) {
 NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
   // O_EXCL: an existing name, a link included, is never opened.
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-  if (fd < 0) return errno == EEXIST ? NewFile::kExists : NewFile::kFailed;
+  // A folder of that name, given with a trailing slash, answers EISDIR rather than EEXIST.
+  if (fd < 0) return errno == EEXIST || LookUpName(path) == NameState::kTaken ? NewFile::kExists : NewFile::kFailed;
   const bool written = WriteAll(fd, bytes);
   if (::close(fd) == 0 && written) return NewFile::kMade;
   ::unlink(path.c_str());

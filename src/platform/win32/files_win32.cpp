@@ -84,7 +84,10 @@ NameState LookUpName(const std::string& path) {
 
 NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
   HANDLE file = OpenForWriting(path, CREATE_NEW, false);
-  if (file == INVALID_HANDLE_VALUE) return NameWasTaken(GetLastError()) ? NewFile::kExists : NewFile::kFailed;
+  // A folder of that name answers "access denied" rather than "exists".
+  if (file == INVALID_HANDLE_VALUE) {
+    return NameWasTaken(GetLastError()) || LookUpName(path) == NameState::kTaken ? NewFile::kExists : NewFile::kFailed;
+  }
   if (WriteAndClose(file, bytes)) return NewFile::kMade;
   DeleteFileW(Widen(path).c_str());
   return NewFile::kFailed;
