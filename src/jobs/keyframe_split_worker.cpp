@@ -65,7 +65,9 @@ void KeyframeSplitWorker(JobContext& job, Dialog& progress, Dialog& page, Reques
         continue;
       }
       // An unfinished piece must not pass for a good one.
-      if (!existed && platform::PathExists(output)) platform::DeleteFileForced(output);
+      if (!existed && platform::PathExists(output) && !platform::DeleteFileForced(output)) {
+        job.left_behind.push_back(output);
+      }
       if (verdict == VERDICT_ABORTED) {
         progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの分割を中断中しました。");
         break;
@@ -73,6 +75,7 @@ void KeyframeSplitWorker(JobContext& job, Dialog& progress, Dialog& page, Reques
       progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの分割に失敗しました。");
     }
   }
+  ReportLeftBehind(progress, job.left_behind);
   ShowRunSummary(progress, successes, static_cast<int>(pieces) - successes);
 }
 

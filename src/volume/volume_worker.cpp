@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "common/ascii_case.h"
 #include "common/control_ids.h"
@@ -65,7 +66,7 @@ class VolumeRun {
            TakeOutputName(listed);
   }
 
-  bool left_behind() const { return left_behind_; }
+  const std::vector<std::string>& left_behind() const { return left_behind_; }
 
   // The abort button comes back after AACGain's steps, unless it has been pressed.
   void EnableAbort() {
@@ -165,7 +166,7 @@ class VolumeRun {
       return true;
     }
     Status("MP3ファイルからID3タグを削除中...");
-    if (StripTagHeader(working_)) {
+    if (StripTagHeader(working_, &left_behind_)) {
       Status("ID3タグの削除に成功しました。");
       return true;
     }
@@ -203,7 +204,7 @@ class VolumeRun {
     if (!platform::DeleteFileForced(path) && platform::PathExists(path)) {
       const platform::PathParts parts = platform::SplitPath(path);
       Status("一時ファイルの削除に失敗しました。 [" + parts.name + parts.extension + "]");
-      left_behind_ = true;
+      left_behind_.push_back(path);
     }
     path.clear();
   }
@@ -217,7 +218,7 @@ class VolumeRun {
   const std::string ffmpeg_;
   const std::string aacgain_;
   std::string working_;  // the file of ours the current file's steps work on
-  bool left_behind_ = false;
+  std::vector<std::string> left_behind_;  // files of ours that could not be removed
 };
 
 // The checks before the first file; false after an early end has been shown.
@@ -253,7 +254,7 @@ void VolumeWorker(VolumeJob& job, Dialog& progress, Dialog& page, Requests& requ
     progress.SetText(IDC_PROGRESS_PROCESS, done ? "ゲイン適用に成功しました。" : "ゲイン適用に失敗しました。");
     run.EnableAbort();
   }
-  if (run.left_behind()) progress.SetText(IDC_PROGRESS_PROCESS, "削除出来なかった一時ファイルがあります。");
+  ReportLeftBehind(progress, run.left_behind());
   ShowRunSummary(progress, successes, rows - successes);
 
   // Failed files do not prevent the shut-down; an abort does.
