@@ -316,6 +316,13 @@ class AbortRunTest : public JobRunTest, public ::testing::WithParamInterface<Abo
     StreamRows(concatenate, IDC_CONCAT_STREAMS, media.File("a.mp4"));
     testing::SelectContainer(concatenate, IDC_CONCAT_CONTAINER, "mp4");
   }
+  // The single split of a whole 1-second clip.
+  void SplitPage() {
+    FakeDialog& split = page(PAGE_SPLIT);
+    split.SetText(IDC_SPLIT_PATH, Clip("s.mp4", 1, true, true, kVideoAudio));
+    testing::SelectContainer(split, IDC_SPLIT_CONTAINER, "mp4");
+    job.end_time = 1;
+  }
   void TempCopies() { settings().SetChecked(IDC_TEMP_COPIES, true); }
 };
 
@@ -326,6 +333,11 @@ void ConvertOnCopies(AbortRunTest& t) {
 
 void ConcatenateOnCopies(AbortRunTest& t) {
   t.ConcatenatePage();
+  t.TempCopies();
+}
+
+void SplitOnACopy(AbortRunTest& t) {
+  t.SplitPage();
   t.TempCopies();
 }
 
@@ -341,7 +353,10 @@ TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
   const std::vector<std::string> inputs = Names(media.path());
   AbortWhenShown aborting(job.abort, c);
   job.operation = c.operation;
-  JobWorker(job, aborting, page(c.operation == OP_CONCATENATE ? PAGE_CONCATENATE : PAGE_CONVERT), requests);
+  const int page_index = c.operation == OP_CONCATENATE ? PAGE_CONCATENATE
+                         : c.operation == OP_SPLIT     ? PAGE_SPLIT
+                                                       : PAGE_CONVERT;
+  JobWorker(job, aborting, page(page_index), requests);
   EXPECT_EQ(aborting.Text(IDC_PROGRESS_STATUS), SummaryOf(c.successes, c.failures));
   EXPECT_EQ(power_offs, 0);
   std::vector<std::string> expected = inputs;
@@ -366,6 +381,7 @@ INSTANTIATE_TEST_SUITE_P(
                   {"a_1.mkv"}},
         AbortCase{"ConcatenateWhileFfmpegRuns", OP_CONCATENATE, ConcatenateOnCopies, "ファイルを連結中です．．．", 1,
                   0, 1},
+        AbortCase{"SplitWhileFfmpegRuns", OP_SPLIT, SplitOnACopy, "ファイルを分割中です．．．", 1, 0, 1},
         AbortCase{"ConvertAtTheTagRemoval", OP_CONVERT, ConvertToMp3WithoutTags, "ファイルの変換に成功しました。", 1, 1,
                   2, {"a_1.mp3"}}),
     [](const auto& info) { return std::string(info.param.name); });

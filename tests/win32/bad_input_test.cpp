@@ -15,6 +15,7 @@
 #include "platform/text.h"
 #include "platform/win32/wide.h"
 #include "support/media.h"
+#include "test_config.h"
 #include "ui/window_dialog.h"
 #include "window_intake.h"
 #include "window_support.h"
@@ -23,16 +24,21 @@ namespace clipwright::testing {
 namespace {
 
 // Where a page takes dropped files and starts its run; `streams`, when not 0, is a stream list
-// whose rows the user checks before the run; `one_output`: the run makes one file of them all.
+// whose rows the user checks before the run; `one_output`: the run makes one file of them all;
+// `rows_per_file`: the rows a clip adds to the list it is dropped on (the split page lists the
+// streams of its one file).
 struct PageDoor {
   int page;
   int drop_list;
   int run_button;
   int streams;
   bool one_output;
+  int rows_per_file = 1;
 };
 constexpr PageDoor kConvert{PAGE_CONVERT, IDC_CONVERT_FILES, IDC_CONVERT_RUN, 0, false};
 constexpr PageDoor kConcatenate{PAGE_CONCATENATE, IDC_CONCAT_FILES, IDC_CONCAT_RUN, IDC_CONCAT_STREAMS, true};
+constexpr PageDoor kSplit{PAGE_SPLIT, IDC_SPLIT_STREAMS, IDC_SPLIT_RUN, 0, true, 2};
+constexpr PageDoor kVolume{PAGE_VOLUME, IDC_VOLUME_FILES, IDC_VOLUME_RUN, 0, false};
 
 // What a dropped file holds: a clip of video and audio, or something no media reader takes.
 enum class Content { kClip, kText, kEmpty, kHalfClip };
@@ -126,6 +132,7 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
   std::vector<std::string> dropped;
   for (const std::string& name : c.names) dropped.push_back(MakeFile(name, c.content));
   settings.SetChecked(IDC_TEMP_COPIES, c.temp_copies);
+  settings.SetText(IDC_AACGAIN_PATH, test_config::kAacgain);
   if (c.read_only_folder && !RefuseNewFiles(true)) GTEST_SKIP() << "no folder here refuses new files";
   std::map<std::string, std::string> before = Contents(work.path());
   HWND window = main.page(c.door.page);
@@ -138,7 +145,7 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
     ASSERT_EQ(asked.size(), added ? 0u : 1u);
     EXPECT_TRUE(added || asked[0].text == kNotAdded) << asked[0].text;
   }
-  EXPECT_EQ(page.RowCount(c.door.drop_list), added ? static_cast<int>(dropped.size()) : 0);
+  EXPECT_EQ(page.RowCount(c.door.drop_list), added ? c.door.rows_per_file * static_cast<int>(dropped.size()) : 0);
 
   if (added) {
     for (int row = 0; c.door.streams != 0 && row < page.RowCount(c.door.streams); ++row) {
@@ -206,7 +213,17 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"MissingFfmpeg", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegGoes,
                  "ffmpeg.exeがありません。", 0, "FFmpeg.exeがありません。"},
         BadInput{"ToolCrashesMidRun", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegCrashes, "",
-                 0, kFailed}),
+                 0, kFailed},
+        BadInput{"TextNamedMp4OnTheSplitPage", kSplit, {"notes.mp4"}, Content::kText},
+        BadInput{"VanishesBeforeTheSplit", kSplit, {"gone.mp4"}, Content::kClip, false, false, Meanwhile::kFilesGo, "",
+                 0, "ファイルの分割に失敗しました。"},
+        BadInput{"SplitCrashesMidRun", kSplit, {"a.mp4"}, Content::kClip, true, false, Meanwhile::kFfmpegCrashes, "", 0,
+                 "ファイルの分割に失敗しました。"},
+        BadInput{"TruncatedMp3OnTheVolumePage", kVolume, {"cut.mp3"}, Content::kHalfClip},
+        BadInput{"VanishesBeforeTheVolumeRun", kVolume, {"gone.mp4", "a.mp4"}, Content::kClip, false, false,
+                 Meanwhile::kFilesGo, "", 0, "ゲイン適用に失敗しました。"},
+        BadInput{"VolumeIntoAReadOnlyFolder", kVolume, {"locked.mp4"}, Content::kClip, false, true,
+                 Meanwhile::kNothing, "", 0, "ゲイン適用に失敗しました。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
