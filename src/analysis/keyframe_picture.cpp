@@ -1,5 +1,6 @@
 #include "analysis/keyframe_picture.h"
 
+#include <cmath>
 #include <cstdlib>
 
 #include "common/silent_dialog.h"
@@ -30,16 +31,15 @@ constexpr std::size_t kHeaderBytes = 14 + 20;
 // A picture's FFmpeg is stopped soon after an abort: its file is thrown away anyway.
 constexpr RunToolLimits kPictureRunLimits{1000};
 
-// Only keyframes are decoded (-skip_frame nokey) and passed on (select=key). The seek goes half
-// way back to the keyframe before, and what is shown before that point is dropped: the first
-// keyframe that comes through is k, whatever the container's seek lands on and however the
-// times are rounded.
+// Only keyframes are decoded (-skip_frame nokey) and passed on (select=key). The seek names the
+// keyframe's time, cut down to the microsecond FFmpeg reads: the seek lands on keyframe k, or on
+// one before it where the container or a time base finer than that says otherwise, and what is
+// shown before that time is dropped. Either way the first keyframe that comes through is k.
+// One decoding thread: there is one picture to decode, and starting more takes longer than that.
 std::string PictureCommand(const PictureSource& source, std::uint32_t k, const std::string& file) {
-  std::string command = "\"" + source.ffmpeg + "\" -hide_banner -nostats -loglevel error -skip_frame nokey";
-  if (k > 0) {
-    const double before = source.keyframe_times[k - 1];
-    command += " -ss " + FixedText(before + (source.keyframe_times[k] - before) / 2, 6);
-  }
+  std::string command =
+      "\"" + source.ffmpeg + "\" -hide_banner -nostats -loglevel error -skip_frame nokey -threads 1";
+  if (k > 0) command += " -ss " + FixedText(std::floor(source.keyframe_times[k] * 1e6) / 1e6, 6);
   // -update: the name is taken as it is, not as a pattern of numbered pictures.
   return command + " -i \"" + source.video +
          "\" -map 0:V:0 -an -sn -dn -vf \"select=key,scale=-1:207\" -sws_flags bilinear -frames:v 1 -update 1 -y \"" +
