@@ -26,6 +26,25 @@ TEST(Files, CopyNeverReplacesAnExistingFile) {
   EXPECT_EQ(bytes, "source bytes");
 }
 
+// A name is had by creating the file, never one that a file or a folder has; a copy over the
+// caller's own file is writable even from a read-only source.
+TEST(Files, NamesAreTakenByCreatingTheFile) {
+  TempDir dir;
+  const std::string source = dir.Write("song.mp3", "source bytes");
+  ASSERT_TRUE(SetReadOnly(source));
+  const std::string temp = dir.File("temp0001.mp3");
+  EXPECT_EQ(CreateNewFile(temp), NewFile::kCreated);
+  for (const std::string& taken : {temp, source, dir.path()}) EXPECT_EQ(CreateNewFile(taken), NewFile::kTaken);
+  EXPECT_EQ(CreateNewFile(dir.File("missing") + "/temp0001.mp3"), NewFile::kFailed);
+  ASSERT_TRUE(CopyFileOver(source, temp));
+  EXPECT_TRUE(AppendToFile(temp, "+"));
+  std::string bytes;
+  ASSERT_TRUE(ReadWholeFile(temp, &bytes));
+  EXPECT_EQ(bytes, "source bytes+");
+  EXPECT_FALSE(CopyFileOver(source, dir.File("gone.mp3")));
+  EXPECT_FALSE(PathExists(dir.File("gone.mp3")));
+}
+
 TEST(Files, RenameNeverReplacesAnExistingFile) {
   TempDir dir;
   const std::string from = dir.Write("out_1.mp4", "new");

@@ -304,12 +304,11 @@ TEST_F(FfmpegScanTest, AbortStopsALongEncodeCleanly) {
   EXPECT_NE(streams[0].find("Video: h264"), std::string::npos);
 }
 
-// AACGain's texts, from Debian's mp3gain where it is installed, else from the stand-in.
+// The real AACGain's texts.
 TEST_F(FfmpegScanTest, GainAnalysisAndApplication) {
   const std::string mp3 = dir_->File("tone.mp3");
   ASSERT_TRUE(testing::MakeClip(mp3, 3, false, true, "-c:a libmp3lame -b:a 128k"));
-  const std::string aacgain =
-      Quoted(*test_config::kMp3gain ? test_config::kMp3gain : testing::TestToolPath("aacgain_standin"));
+  const std::string aacgain = Quoted(test_config::kAacgain);
 
   AnalysisResult analysis;
   int gain = GAIN_NOT_FOUND;

@@ -3,12 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 
@@ -76,6 +78,22 @@ TEST(ChildProcess, ProgramThatCannotStartGivesNull) {
   // Something that exists but is no program.
   const std::string text = dir.Write("notes.txt", "not a program");
   EXPECT_EQ(ChildProcess::Start(Quoted(text)), nullptr);
+}
+
+// A tool started in a folder finds the files there by their bare names, whatever the folder is
+// called; a folder that does not exist is a start that fails.
+TEST(ChildProcess, StartsInItsWorkingFolder) {
+  testing::TempDir dir;
+  const std::string tool = Quoted(TestToolPath("ignore_quit")) + " made.txt 0";
+  for (const char* name : {"plain", "音量 フォルダ"}) {
+    const std::string folder = dir.File(name);
+    ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
+    auto child = ChildProcess::Start(tool, folder);
+    ASSERT_NE(child, nullptr) << name;
+    ASSERT_TRUE(child->WaitForExit(10000));
+    EXPECT_TRUE(PathExists(folder + PathSeparator() + "made.txt")) << name;
+  }
+  EXPECT_EQ(ChildProcess::Start(tool, dir.File("missing")), nullptr);
 }
 
 TEST(ChildProcess, MergesBothStreamsIntoOne) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 
 #include "analysis/error_list.h"
+#include "common/ascii_case.h"
 #include "common/limits.h"
 #include "platform/paths.h"
 #include "platform/text.h"
@@ -11,13 +12,6 @@
 
 namespace clipwright {
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    return lower(x) == lower(y);
-  });
-}
 
 int NotAdded(AnalysisJob& job, const std::string& path) {
   // A folder that cannot be written loses the line, not the batch.

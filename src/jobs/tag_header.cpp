@@ -37,10 +37,13 @@ bool StripTagHeader(const std::string& path) {
   if (!platform::ReadWholeFile(path, &bytes) || bytes.size() < kSmallestStrippableFile) return false;
   const std::size_t tag = TagHeaderLength(bytes);
   if (tag == 0) return true;
+  // The new file's name is taken by creating it, so that nothing of anyone else's is written.
   std::string fresh;
   for (int counter = 1;; ++counter) {
     fresh = path + ".strip" + std::to_string(counter);
-    if (!platform::PathExists(fresh)) break;
+    const platform::NewFile taken = platform::CreateNewFile(fresh);
+    if (taken == platform::NewFile::kCreated) break;
+    if (taken == platform::NewFile::kFailed) return false;
   }
   if (!platform::WriteWholeFile(fresh, std::string_view(bytes).substr(tag))) {
     platform::DeleteFileForced(fresh);

@@ -18,6 +18,19 @@ std::optional<std::uint64_t> FileSize(const std::string& path);
 
 // Copies without ever replacing an existing file; attributes travel with the copy.
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
+
+// What became of an attempt to take a name.
+enum class NewFile {
+  kCreated,  // an empty file now has the name, and it is the caller's
+  kTaken,    // something already has the name
+  kFailed,   // the name cannot be had (no such folder, no permission, ...)
+};
+// Creates an empty file at `path` only when nothing is there, in one step, so that no other
+// program can take the name between the look and the creation.
+NewFile CreateNewFile(const std::string& path);
+// Copies the bytes of `from` over `to`, a file of the caller's own (one that CreateNewFile made);
+// `to` stays writable whatever the attributes of `from`.
+bool CopyFileOver(const std::string& from, const std::string& to);
 // Clears the read-only attribute first.
 bool DeleteFileForced(const std::string& path);
 bool ClearReadOnly(const std::string& path);

@@ -15,8 +15,10 @@ class ChildProcess {
   // Starts `command_line` (UTF-8; the program first, quoted as on Windows) without a console
   // window and without a shell. Null when a pipe or the process could not be created, which
   // callers report apart from "ran and ended". The parent keeps only its own pipe ends, none of
-  // them inheritable; the child inherits exactly its three standard handles.
-  static std::unique_ptr<ChildProcess> Start(std::string_view command_line);
+  // them inheritable; the child inherits exactly its three standard handles. The child starts in
+  // `working_folder`, or in this program's current folder when it is empty; a folder that does
+  // not exist is a start that fails.
+  static std::unique_ptr<ChildProcess> Start(std::string_view command_line, const std::string& working_folder = {});
 
   // Releases the handles. Does not end the child.
   virtual ~ChildProcess() = default;

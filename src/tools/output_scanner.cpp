@@ -126,8 +126,8 @@ int ScanCapture(AnalysisResult& result, Dialog& progress, int mode, int* gain) {
 }
 
 int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
-               int mode, int* gain, double duration) {
-  if (RunTool(result.capture, progress, abort, command, mode, duration) == 0) {
+               int mode, int* gain, double duration, const std::string& working_folder) {
+  if (RunTool(result.capture, progress, abort, command, mode, duration, RunToolLimits{}, working_folder) == 0) {
     progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
     return VERDICT_FAILURE;
   }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <string>
 #include <string_view>
 
 #include "common/dialog.h"
@@ -12,8 +13,9 @@ namespace clipwright {
 
 // Returns a RunVerdict: 0 failure, 1 success, 2 aborted (the abort flag was set when the run
 // ended). `gain` is written by mode 4 only and may be null otherwise; `duration` feeds the
-// mode-1 prediction (0 = none).
+// mode-1 prediction (0 = none). The tool starts in `working_folder` (empty: this program's
+// current folder).
 int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
-               int mode, int* gain, double duration);
+               int mode, int* gain, double duration, const std::string& working_folder = {});
 
 }  // namespace clipwright

@@ -58,9 +58,9 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
 }
 
 int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
-            int mode, double duration, const RunToolLimits& limits) {
+            int mode, double duration, const RunToolLimits& limits, const std::string& working_folder) {
   capture.clear();
-  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command);
+  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command, working_folder);
   if (!child) return 0;
   ToolRun run(*child, capture, progress, mode, duration);
   // AACGain changes the file in place; stopping it half-way would leave the file broken, so

@@ -20,8 +20,9 @@ struct RunToolLimits {
   // After "q", how long an FFmpeg run may take to finish its output before it is ended.
   int quit_wait_ms = 10000;
 };
+// The tool starts in `working_folder`; when it is empty, in this program's current folder.
 int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
-            int mode, double duration, const RunToolLimits& limits);
+            int mode, double duration, const RunToolLimits& limits, const std::string& working_folder = {});
 
 // Shows tool output bytes in the progress line (control 9502), decoded as tool output.
 void ShowOutputSpan(Dialog& progress, std::string_view bytes);

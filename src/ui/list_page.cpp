@@ -59,8 +59,8 @@ bool OnCommand(HWND page, const ListPageControls& controls, FileList& files, int
     MoveFileDown(dialog, list, files);
   } else if (id == controls.remove_all) {
     DeleteAllFiles(dialog, list, files);
-  } else if (id == list.run_button) {
-    RunPageJob(page, controls.operation, &files);
+  } else if (id == list.run_button && controls.run != nullptr) {
+    controls.run(page, files);
   } else {
     return false;
   }

@@ -22,6 +22,10 @@ double LeadingNumber(std::string_view text) {
 
 }  // namespace
 
+double ReadTargetLevel(std::string_view text) {
+  return std::clamp(LeadingNumber(text), kTargetLevelMin, kTargetLevelMax);
+}
+
 std::string StepTargetLevel(std::string_view text, int delta) {
   double level = LeadingNumber(text) + (delta < 0 ? 0.1 : -0.1);
   level = std::clamp(level, kTargetLevelMin, kTargetLevelMax);

@@ -22,8 +22,8 @@ std::string TestToolPath(std::string_view name) {
   return std::string(test_config::kToolDir) + std::string(name) + test_config::kToolSuffix;
 }
 
-std::optional<std::string> RunCommand(std::string_view command_line) {
-  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command_line);
+std::optional<std::string> RunCommand(std::string_view command_line, const std::string& working_folder) {
+  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command_line, working_folder);
   if (!child) return std::nullopt;
   std::string output;
   for (;;) {

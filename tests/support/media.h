@@ -20,8 +20,9 @@ std::string FfmpegCommand();
 std::string TestToolPath(std::string_view name);
 
 // Runs a command line (the program first, quoted) until the program exits, and returns its
-// standard output and standard error as one text; nullopt when it could not be started.
-std::optional<std::string> RunCommand(std::string_view command_line);
+// standard output and standard error as one text; nullopt when it could not be started. The
+// program starts in `working_folder` (empty: the test's current folder).
+std::optional<std::string> RunCommand(std::string_view command_line, const std::string& working_folder = {});
 
 // Makes a clip of `seconds` with FFmpeg: a 160x120 25 fps test picture when `video`, a 440 Hz
 // tone when `audio`. `extra_args` go right before the output path, e.g. "-c:v libx264 -g 25" or

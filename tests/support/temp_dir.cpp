@@ -1,5 +1,6 @@
 #include "support/temp_dir.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <random>
@@ -49,6 +50,13 @@ std::string TempDir::Write(std::string_view name, std::string_view bytes) const 
   const std::string file = File(name);
   platform::WriteWholeFile(file, bytes);
   return file;
+}
+
+std::vector<std::string> TempDir::Names(std::string_view sub) const {
+  std::vector<std::string> names;
+  for (const platform::FolderEntry& entry : platform::ListFolder(File(sub))) names.push_back(entry.name);
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 }  // namespace clipwright::testing

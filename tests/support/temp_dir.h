@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipwright::testing {
 
@@ -24,6 +25,8 @@ class TempDir {
   std::string File(std::string_view name) const { return path_ + std::string(name); }
   // Writes a file of the given bytes and returns its path.
   std::string Write(std::string_view name, std::string_view bytes) const;
+  // The names of what the folder (or the folder `sub` in it) holds, sorted.
+  std::vector<std::string> Names(std::string_view sub = {}) const;
 
  private:
   std::string path_;

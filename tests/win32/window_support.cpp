@@ -253,16 +253,20 @@ std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::st
   return {};
 }
 
-std::string CloseJobDialog(int timeout_ms) {
+std::string CloseJobDialog(int timeout_ms) { return CloseFinishedDialog(timeout_ms).summary; }
+
+FinishedDialog CloseFinishedDialog(int timeout_ms) {
   for (int waited = 0; waited < timeout_ms; waited += 20) {
     HWND dialog = FindOwnDialog([](HWND window) {
       HWND close = GetDlgItem(window, IDC_PROGRESS_CLOSE);
       return GetDlgItem(window, IDC_PROGRESS_STATUS) && close && IsWindowVisible(close);
     });
     if (dialog) {
-      const std::string summary = WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_STATUS));
+      FinishedDialog seen{WindowTextOf(dialog), WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_FILE)),
+                          WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_PROCESS)),
+                          WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_STATUS))};
       SendMessageW(GetDlgItem(dialog, IDC_PROGRESS_CLOSE), BM_CLICK, 0, 0);
-      return summary;
+      return seen;
     }
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }

@@ -101,6 +101,15 @@ std::string AnswerOpenDialog(HWND owner, const std::string& names, const std::st
 // 9502 showed then (the summary); empty when no dialog offered it within `timeout_ms`.
 std::string CloseJobDialog(int timeout_ms = 60000);
 
+// The same, with everything the dialog showed when 閉じる was pressed.
+struct FinishedDialog {
+  std::string title;
+  std::string file;     // 9500
+  std::string process;  // 9501
+  std::string summary;  // 9502
+};
+FinishedDialog CloseFinishedDialog(int timeout_ms = 60000);
+
 // Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
 // program has handled the drop (analysis included).
 void DropFiles(HWND list, const std::vector<std::string>& paths);

@@ -25,6 +25,39 @@ bool WriteAll(int fd, std::string_view bytes) {
   return true;
 }
 
+// A regular file opened for reading, or -1.
+int OpenRegularFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info{};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Reads `fd` to its end and hands each piece to `take`; false on a read error or when `take`
+// returns false.
+template <typename Take>
+bool ReadAll(int fd, Take take) {
+  char buffer[65536];
+  for (;;) {
+    const ssize_t got = ::read(fd, buffer, sizeof buffer);
+    if (got < 0 && errno == EINTR) continue;
+    if (got <= 0) return got == 0;
+    if (!take(std::string_view(buffer, static_cast<std::size_t>(got)))) return false;
+  }
+}
+
+// Copies everything of `source` into `target` and closes both; true when all of it was written.
+bool CopyAndClose(int source, int target) {
+  bool ok = ReadAll(source, [target](std::string_view piece) { return WriteAll(target, piece); });
+  ::close(source);
+  if (::close(target) != 0) ok = false;
+  return ok;
+}
+
 bool WriteWithFlags(const std::string& path, std::string_view bytes, int flags) {
   const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | flags, 0666);
   if (fd < 0) return false;
@@ -58,37 +91,40 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
 }
 
 bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
-  const int source = ::open(from.c_str(), O_RDONLY | O_CLOEXEC);
+  const int source = OpenRegularFile(from);
   if (source < 0) return false;
   struct stat info{};
-  if (::fstat(source, &info) != 0 || !S_ISREG(info.st_mode)) {
-    ::close(source);
-    return false;
-  }
+  ::fstat(source, &info);
   // O_EXCL: an existing target is never replaced. The mode (read-only included) travels along.
   const int target = ::open(to.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, info.st_mode & 07777);
   if (target < 0) {
     ::close(source);
     return false;
   }
-  bool ok = true;
-  char buffer[65536];
-  for (;;) {
-    const ssize_t got = ::read(source, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
-    }
-    if (!WriteAll(target, std::string_view(buffer, static_cast<std::size_t>(got)))) {
-      ok = false;
-      break;
-    }
-  }
-  ::close(source);
-  if (::close(target) != 0) ok = false;
+  const bool ok = CopyAndClose(source, target);
   if (!ok) ::unlink(to.c_str());
   return ok;
+}
+
+NewFile CreateNewFile(const std::string& path) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  if (fd >= 0) {
+    ::close(fd);
+    return NewFile::kCreated;
+  }
+  return errno == EEXIST || PathExists(path) ? NewFile::kTaken : NewFile::kFailed;
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+  const int source = OpenRegularFile(from);
+  if (source < 0) return false;
+  // No O_CREAT: the target is the caller's file, and one that has gone is not made again.
+  const int target = ::open(to.c_str(), O_WRONLY | O_TRUNC | O_CLOEXEC);
+  if (target < 0) {
+    ::close(source);
+    return false;
+  }
+  return CopyAndClose(source, target);
 }
 
 bool ClearReadOnly(const std::string& path) {
@@ -121,17 +157,10 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return false;
   bytes->clear();
-  char buffer[65536];
-  bool ok = true;
-  for (;;) {
-    const ssize_t got = ::read(fd, buffer, sizeof buffer);
-    if (got < 0 && errno == EINTR) continue;
-    if (got <= 0) {
-      ok = got == 0;
-      break;
-    }
-    bytes->append(buffer, static_cast<std::size_t>(got));
-  }
+  const bool ok = ReadAll(fd, [bytes](std::string_view piece) {
+    bytes->append(piece);
+    return true;
+  });
   ::close(fd);
   return ok;
 }

@@ -176,7 +176,7 @@ class PosixChild : public ChildProcess {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line) {
+std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line, const std::string& working_folder) {
   const std::vector<std::string> arguments = SplitCommandLine(command_line);
   if (arguments.empty() || arguments[0].empty()) return nullptr;
   std::vector<char*> argv;
@@ -199,6 +199,7 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line)
   posix_spawn_file_actions_adddup2(&actions, input[0], 0);
   posix_spawn_file_actions_adddup2(&actions, output[1], 1);
   posix_spawn_file_actions_adddup2(&actions, output[1], 2);
+  if (!working_folder.empty()) posix_spawn_file_actions_addchdir_np(&actions, working_folder.c_str());
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 34))
   // Descriptors of this program that lack close-on-exec stay out of the child too.
   posix_spawn_file_actions_addclosefrom_np(&actions, 3);

@@ -53,6 +53,25 @@ bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
   return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), TRUE) != 0;
 }
 
+NewFile CreateNewFile(const std::string& path) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) {
+    CloseHandle(file);
+    return NewFile::kCreated;
+  }
+  const DWORD error = GetLastError();
+  return error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS || PathExists(path) ? NewFile::kTaken
+                                                                                         : NewFile::kFailed;
+}
+
+bool CopyFileOver(const std::string& from, const std::string& to) {
+  // A file of the caller's that has gone is not made again. CopyFileW replaces the caller's file
+  // and gives it the attributes of the source, read-only included; the copy is the caller's to
+  // change.
+  if (IsDirectory(to) || !PathExists(to)) return false;
+  return CopyFileW(Widen(from).c_str(), Widen(to).c_str(), FALSE) != 0 && ClearReadOnly(to);
+}
+
 bool ClearReadOnly(const std::string& path) {
   const std::wstring wide = Widen(path);
   const DWORD attributes = GetFileAttributesW(wide.c_str());

@@ -165,7 +165,7 @@ std::wstring UniquePipeName() {
 
 }  // namespace
 
-std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line) {
+std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line, const std::string& working_folder) {
   std::wstring command = Widen(command_line);
   if (command.empty()) return nullptr;
 
@@ -212,9 +212,10 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line)
   startup.StartupInfo.hStdError = child_output.get();
   startup.lpAttributeList = list;
   PROCESS_INFORMATION started{};
+  const std::wstring folder = Widen(working_folder);
   const BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
-                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr, nullptr,
-                                 &startup.StartupInfo, &started);
+                                 CREATE_NO_WINDOW | EXTENDED_STARTUPINFO_PRESENT, nullptr,
+                                 folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &started);
   DeleteProcThreadAttributeList(list);
   if (!ok) return nullptr;
   CloseHandle(started.hThread);

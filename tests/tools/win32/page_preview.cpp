@@ -1,8 +1,8 @@
-// Shows the main window with files on the split, concatenate, multiplex, separate and convert pages
-// (the split page at its second keyframe, whose picture is made when the trackbar gets there),
-// added by drops as from Explorer and analysed by the given FFmpeg, so that scripts/screenshot
-// can capture the pages with work loaded. The settings live in a folder of their own under
-// %TEMP%, never beside the program.
+// Shows the main window with files on the split, concatenate, multiplex, separate, convert and
+// volume pages (the split page at its second keyframe, whose picture is made when the trackbar
+// gets there), added by drops as from Explorer and analysed by the given FFmpeg, so that
+// scripts/screenshot can capture the pages with work loaded. The settings live in a folder of
+// their own under %TEMP%, never beside the program.
 //   page_preview <ready file> <ffmpeg.exe> <video and audio> <video and audio> <video only> <audio only>
 // The ready file is made once every file is in, for the script to know when to look.
 #include "ui/win32.h"
@@ -77,6 +77,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   Drop(requests, PAGE_MULTIPLEX, IDC_MUX_STREAMS2, {audio});
   Drop(requests, PAGE_SEPARATE, IDC_SEPARATE_FILES, {both1, both2, audio});
   Drop(requests, PAGE_CONVERT, IDC_CONVERT_FILES, {both1, video, audio});
+  Drop(requests, PAGE_VOLUME, IDC_VOLUME_FILES, {audio, both1, both2});
   // The stream boxes of the multiplex page start unchecked; one of each input is taken, as a
   // user would before a run.
   Dialog* multiplex = requests.Page(PAGE_MULTIPLEX);
