@@ -15,13 +15,15 @@ void KeyframePictures::SetReadyNotice(std::function<void()> notice) {
 }
 
 void KeyframePictures::Clear() {
+  std::thread maker;
   {
     std::lock_guard lock(mutex_);
     stop_ = true;
     abort_ = 1;
+    maker = std::move(maker_);
   }
   work_.notify_all();
-  if (maker_.joinable()) maker_.join();
+  if (maker.joinable()) maker.join();
   std::lock_guard lock(mutex_);
   held_.clear();
   bytes_ = 0;
