@@ -2,7 +2,7 @@
 // every frame, every keyframe and each keyframe's decode time without decoding; the picture of
 // the first keyframe is made at once and the others when they are wanted. A video whose listing
 // cannot tell its frames (packets without presentation times) is decoded instead: every frame is
-// logged and every keyframe pictured, as the description of the scan has it.
+// logged and every keyframe pictured, the way the page first did it.
 #include <algorithm>
 #include <cmath>
 #include <memory>
@@ -12,7 +12,6 @@
 #include "analysis/split_range.h"
 #include "analysis/split_scans.h"
 #include "common/control_ids.h"
-#include "common/limits.h"
 #include "platform/temp_folder.h"
 #include "tools/output_scanner.h"
 #include "tools/packet_listing.h"
