@@ -81,6 +81,14 @@ std::string LateLog() {
   return log;
 }
 
+// Frames 0 to 9 at pts n - 3, whose times pass through 0 before the first keyframe, frame 5: an
+// HEVC stream that starts between keyframes, whose decoder shows stand-ins until the keyframe.
+std::string LeadingFramesLog() {
+  std::string log = kTimeBase25;
+  for (long long n = 0; n < 10; ++n) log += FrameLine({n, n - 3, (n - 3) / 25.0, n == 5});
+  return log;
+}
+
 class KeyframeScanTest : public ::testing::TestWithParam<KeyframeCase> {};
 
 TEST_P(KeyframeScanTest, ReadsFramesAndKeyframes) {
@@ -112,13 +120,16 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         KeyframeCase{"HundredFrames", KeyframeLog(0, 99, 50), 1, 100, {0, 50, 100}, (2 * 99 - 98) / 25.0},
         KeyframeCase{"WindowsLineEnds", WithCrLf(KeyframeLog(0, 99, 50)), 1, 100, {0, 50, 100}, 4.0},
-        KeyframeCase{"FirstLineMayHoldAnyValues", KeyframeLog(5, 20, 100), 1, 21, {5, 21}, (2 * 20 - 19) / 25.0},
+        // Frames count from the first keyframe, whatever number FFmpeg gave it.
+        KeyframeCase{"FirstLineMayHoldAnyValues", KeyframeLog(5, 20, 100), 1, 16, {0, 16}, (2 * 20 - 19) / 25.0},
+        KeyframeCase{"FramesBeforeTheFirstKeyframeAreNotCountedNorTheirTimesThroughZero", LeadingFramesLog(), 1, 5,
+                     {0, 5}, 7 / 25.0},
         KeyframeCase{"CountingStartsAgain", KeyframeLog(0, 30, 10) + FrameLine({0, 31, 1.24, true}), 0, 0, {}, 0},
         // Keyframe 30 would point past the frames of a list that ended at 21.
         KeyframeCase{"FrameNumberGoesDown", KeyframeLog(0, 30, 10) + FrameLine({20, 31, 1.24, false}), 0, 0, {}, 0},
         KeyframeCase{"PtsPast32Bits", LateLog(), 1, 4, {0, 4}, ((1LL << 32) + 4 * 3600) / 90000.0},
         KeyframeCase{"MoreFramesThanThePageHolds",
-                     std::string(kTimeBase25) + FrameLine({999999, 1, 1, true}) + FrameLine({1000000, 2, 2, false}), 0,
+                     std::string(kTimeBase25) + FrameLine({0, 0, 0, true}) + FrameLine({1000000, 2, 2, false}), 0,
                      0, {}, 0, true},
         KeyframeCase{"LaterPtsZero", KeyframeLog(0, 30, 10) + FrameLine({31, 0, 1.24, false}), 0, 0, {}, 0},
         KeyframeCase{"LaterTimeZero", KeyframeLog(0, 30, 10) + FrameLine({31, 31, 0, false}), 0, 0, {}, 0},

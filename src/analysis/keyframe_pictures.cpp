@@ -1,75 +1,174 @@
 #include "analysis/keyframe_pictures.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <algorithm>
 
-#include "platform/files.h"
+#include "platform/temp_folder.h"
+#include "tools/analysis_result.h"
 
 namespace clipwright {
-namespace {
 
-std::uint32_t ReadLittleEndian32(std::string_view bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (std::size_t i = 0; i < 4; ++i) {
-    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+KeyframePictures::~KeyframePictures() { Clear(); }
+
+void KeyframePictures::SetReadyNotice(std::function<void()> notice) {
+  std::lock_guard lock(mutex_);
+  notice_ = std::move(notice);
+}
+
+void KeyframePictures::Clear() {
+  std::thread maker;
+  {
+    std::lock_guard lock(mutex_);
+    stop_ = true;
+    abort_ = 1;
+    maker = std::move(maker_);
   }
-  return value;
+  work_.notify_all();
+  if (maker.joinable()) maker.join();
+  std::lock_guard lock(mutex_);
+  held_.clear();
+  bytes_ = 0;
+  failed_.clear();
+  wanted_.reset();
+  making_.reset();
+  stop_ = false;
+  abort_ = 0;
+  source_ = {};
+  files_.clear();
+  from_files_ = false;
+  if (!folder_.empty()) platform::RemoveTempFolder(folder_);
+  folder_.clear();
 }
 
-std::uint16_t ReadLittleEndian16(std::string_view bytes, std::size_t at) {
-  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
-                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+void KeyframePictures::Open(PictureSource source, std::string folder) {
+  Clear();
+  std::lock_guard lock(mutex_);
+  source_ = std::move(source);
+  folder_ = std::move(folder);
 }
 
-// File header (14 bytes) and the info header's fields up to the compression (30 more).
-constexpr std::size_t kHeaderBytes = 14 + 20;
-
-}  // namespace
-
-void KeyframePictures::Clear() { pictures_.clear(); }
-
-void KeyframePictures::Put(std::uint32_t k, Picture picture) {
-  if (pictures_.size() <= k) pictures_.resize(static_cast<std::size_t>(k) + 1);
-  pictures_[k] = std::move(picture);
+void KeyframePictures::OpenFiles(std::vector<std::string> files, std::string folder) {
+  Clear();
+  std::lock_guard lock(mutex_);
+  files_ = std::move(files);
+  from_files_ = true;
+  folder_ = std::move(folder);
 }
 
-const Picture* KeyframePictures::Of(std::uint32_t k) const {
-  return k < pictures_.size() && pictures_[k] ? &*pictures_[k] : nullptr;
+int KeyframePictures::MakeNow(std::uint32_t k, const std::atomic<int>& abort) {
+  Picture picture;
+  const int verdict = MakeKeyframePicture(source_, k, FileOf(k), abort, &picture);
+  std::lock_guard lock(mutex_);
+  Settle(k, verdict, std::move(picture));
+  return verdict;
+}
+
+KeyframePictures::Wanted KeyframePictures::Want(std::uint32_t k) {
+  std::lock_guard lock(mutex_);
+  wanted_ = k;
+  const bool missing = k < Count() && !Settled(k);
+  if (from_files_) {
+    if (missing) {
+      // A file of the decoding scan's own folder: read at once, it takes no time to speak of.
+      std::optional<Picture> picture = ReadBmpFile(files_[k]);
+      Settle(k, picture ? VERDICT_SUCCESS : VERDICT_FAILURE, picture ? std::move(*picture) : Picture{});
+    }
+  } else if (NextToMake()) {
+    // Only the picture wanted last matters; one being made for an earlier move gives way.
+    if (missing && making_ && *making_ != k) abort_ = 1;
+    if (!maker_.joinable()) maker_ = std::thread(&KeyframePictures::Run, this);
+    work_.notify_one();
+  }
+  return StateOf(k);
+}
+
+KeyframePictures::Wanted KeyframePictures::LastWanted() {
+  std::lock_guard lock(mutex_);
+  return wanted_ ? StateOf(*wanted_) : Wanted{};
+}
+
+std::shared_ptr<const Picture> KeyframePictures::Of(std::uint32_t k) const {
+  std::lock_guard lock(mutex_);
+  const auto held = held_.find(k);
+  return held == held_.end() ? nullptr : held->second.picture;
 }
 
 std::size_t KeyframePictures::Bytes() const {
-  std::size_t bytes = 0;
-  for (const auto& picture : pictures_) bytes += picture ? picture->rows.size() : 0;
-  return bytes;
+  std::lock_guard lock(mutex_);
+  return bytes_;
 }
 
-std::optional<Picture> ReadBmp(std::string_view bytes) {
-  if (bytes.size() < kHeaderBytes || bytes.substr(0, 2) != "BM") return std::nullopt;
-  const std::uint32_t offset = ReadLittleEndian32(bytes, 10);
-  const auto width = static_cast<std::int32_t>(ReadLittleEndian32(bytes, 18));
-  const auto height = static_cast<std::int32_t>(ReadLittleEndian32(bytes, 22));
-  const std::uint16_t bits = ReadLittleEndian16(bytes, 28);
-  const std::uint32_t compression = ReadLittleEndian32(bytes, 30);
-  // Widths past this could not be shown anyway, and keep the sizes below far from overflowing.
-  constexpr std::int32_t kSideLimit = 1 << 15;
-  if (bits != 24 || compression != 0 || width <= 0 || width > kSideLimit || height == 0 || height < -kSideLimit ||
-      height > kSideLimit) {
-    return std::nullopt;
+std::uint32_t KeyframePictures::Count() const {
+  return static_cast<std::uint32_t>(from_files_ ? files_.size() : source_.keyframe_times.size());
+}
+
+bool KeyframePictures::Settled(std::uint32_t k) const { return held_.contains(k) || failed_.contains(k); }
+
+KeyframePictures::Wanted KeyframePictures::StateOf(std::uint32_t k) {
+  const auto held = held_.find(k);
+  if (held != held_.end()) {
+    held->second.used = ++uses_;
+    return {State::kReady, held->second.picture};
   }
-  const std::size_t size = PictureRowBytes(width) * static_cast<std::size_t>(std::abs(height));
-  if (offset > bytes.size() || bytes.size() - offset < size) return std::nullopt;
-  Picture picture{width, height, {}};
-  picture.rows.assign(bytes.begin() + offset, bytes.begin() + offset + static_cast<std::ptrdiff_t>(size));
-  return picture;
+  return {k < Count() && !failed_.contains(k) ? State::kComing : State::kNone, nullptr};
 }
 
-bool LoadThumbnail(KeyframePictures& pictures, const std::string& path, std::uint32_t k) {
-  std::string bytes;
-  std::optional<Picture> picture;
-  if (platform::ReadWholeFile(path, &bytes)) picture = ReadBmp(bytes);
-  if (!picture) return false;
-  pictures.Put(k, std::move(*picture));
-  return true;
+void KeyframePictures::Keep(std::uint32_t k, Picture picture) {
+  bytes_ += picture.rows.size();
+  held_[k] = {std::make_shared<const Picture>(std::move(picture)), ++uses_};
+  while (bytes_ > kBudgetBytes && held_.size() > 1) {
+    auto oldest = held_.end();
+    for (auto at = held_.begin(); at != held_.end(); ++at) {
+      if (at->first != wanted_ && (oldest == held_.end() || at->second.used < oldest->second.used)) oldest = at;
+    }
+    if (oldest == held_.end()) break;
+    bytes_ -= oldest->second.picture->rows.size();
+    held_.erase(oldest);
+  }
+}
+
+void KeyframePictures::Settle(std::uint32_t k, int verdict, Picture picture) {
+  if (verdict == VERDICT_SUCCESS) Keep(k, std::move(picture));
+  // An aborted picture is made again when it is wanted again.
+  if (verdict == VERDICT_FAILURE) failed_.insert(k);
+}
+
+std::optional<std::uint32_t> KeyframePictures::NextToMake() const {
+  if (!wanted_) return std::nullopt;
+  // The picture wanted, then the ones a step either way, which the user is likely to go to next.
+  const std::int64_t k = *wanted_;
+  for (const std::int64_t candidate : {k, k + 1, k - 1}) {
+    if (candidate >= 0 && candidate < Count() && !Settled(static_cast<std::uint32_t>(candidate))) {
+      return static_cast<std::uint32_t>(candidate);
+    }
+  }
+  return std::nullopt;
+}
+
+std::string KeyframePictures::FileOf(std::uint32_t k) const { return folder_ + "keyframe" + std::to_string(k) + ".bmp"; }
+
+void KeyframePictures::Run() {
+  std::unique_lock lock(mutex_);
+  for (;;) {
+    std::optional<std::uint32_t> next;
+    work_.wait(lock, [&] { return stop_ || (next = NextToMake()).has_value(); });
+    if (stop_) return;
+    making_ = next;
+    abort_ = 0;
+    const std::string file = FileOf(*next);
+    lock.unlock();
+    Picture picture;
+    const int verdict = MakeKeyframePicture(source_, *next, file, abort_, &picture);
+    lock.lock();
+    making_.reset();
+    if (stop_) return;
+    Settle(*next, verdict, std::move(picture));
+    if (verdict != VERDICT_ABORTED && wanted_ == next && notice_) {
+      const std::function<void()> notice = notice_;
+      lock.unlock();
+      notice();
+      lock.lock();
+    }
+  }
 }
 
 }  // namespace clipwright

@@ -1,15 +1,17 @@
-// The keyframe scan of the split page's video: FFmpeg lists the video's packets (for the decode
-// time of each keyframe), then decodes the video, passes only keyframes to a picture of each
-// and logs every frame (for the frame times and the keyframes).
+// The keyframe scan of the split page's video. FFmpeg lists the video's packets, which tell
+// every frame, every keyframe and each keyframe's decode time without decoding; the picture of
+// the first keyframe is made at once and the others when they are wanted. A video whose listing
+// cannot tell its frames (packets without presentation times) is decoded instead: every frame is
+// logged and every keyframe pictured, the way the page first did it.
 #include <algorithm>
 #include <cmath>
 #include <memory>
 #include <optional>
 
+#include "analysis/packet_frames.h"
 #include "analysis/split_range.h"
 #include "analysis/split_scans.h"
 #include "common/control_ids.h"
-#include "common/limits.h"
 #include "platform/temp_folder.h"
 #include "tools/output_scanner.h"
 #include "tools/packet_listing.h"
@@ -19,9 +21,16 @@ namespace clipwright {
 namespace {
 
 constexpr const char* kScanFailed = "ビデオストリームの解析に失敗しました。";
+constexpr const char* kLoadingKeyframes = "キーフレーム情報の取得中．．．［キーフレーム数に応じた時間が掛かります］";
 // A keyframe and a key packet are the same picture when their presentation times are this close
 // (FFmpeg prints the frame times to the microsecond; Matroska keeps milliseconds on both sides).
 constexpr double kSameTime = 0.0005;
+
+enum class ScanWay { kListing, kDecoding };
+
+void ShowKeyframeNumber(Dialog& progress, std::uint32_t frame) {
+  progress.SetText(IDC_PROGRESS_STATUS, "キーフレーム番号: " + std::to_string(frame));
+}
 
 // The picture names FFmpeg fills in, in `folder`; a "%" of the folder's own is written "%%", so
 // that FFmpeg does not take it for a place to fill.
@@ -31,8 +40,9 @@ std::string PicturePattern(const std::string& folder) {
   return pattern + "%10d.bmp";
 }
 
-// The decode time of each keyframe, then the end of the video. A keyframe whose packet cannot be
-// told keeps its presentation time, which is right for a video without B-frames.
+// The decoding scan's keyframes matched to their packets: the decode time of each keyframe, then
+// the end of the video. A keyframe whose packet cannot be told keeps its presentation time,
+// which is right for a video without B-frames.
 std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacket> packets) {
   std::vector<double> times;
   times.reserve(scan.keyframe_count + 1);
@@ -59,54 +69,71 @@ std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacke
   return times;
 }
 
-// The page takes the scan's frames and keyframes, and the picture of each keyframe from the
-// scan's own folder (a path elsewhere, from a garbled log, is not read).
-void StoreKeyframes(SplitPageState& split, Dialog& progress, const AnalysisResult& scan,
-                    std::vector<KeyPacket> packets, const std::string& folder) {
-  progress.SetText(IDC_PROGRESS_PROCESS, "キーフレーム情報の取得中．．．［キーフレーム数に応じた時間が掛かります］");
-  split.last_frame_index = scan.last_frame_index;
-  split.frame_times = scan.frame_times;
-  split.keyframe_count = scan.keyframe_count;
-  split.keyframe_frames = scan.keyframe_frames;
-  split.keyframe_decode_times = DecodeTimes(scan, std::move(packets));
-  for (std::uint32_t k = 0; k < scan.keyframe_count; ++k) {
-    progress.SetText(IDC_PROGRESS_STATUS, "キーフレーム番号: " + std::to_string(scan.keyframe_frames[k]));
-    const std::string& image = scan.keyframe_images[k];
-    if (!image.empty() && image.starts_with(folder)) LoadThumbnail(split.pictures, image, k);
-  }
-}
-
-// Both FFmpeg runs, with the pictures written into `folder`; a RunVerdict.
-int RunScan(AnalysisJob& job, Dialog& progress, const std::string& ffmpeg, const std::string& path,
-            const std::string& folder, bool* too_many_frames) {
-  // Both runs look at the first video stream that is no cover picture, which is also the one
-  // FFmpeg's seek goes by. Only errors on the standard error, which shares the pipe with the
-  // listing.
-  const std::string listing_command = "\"" + ffmpeg + "\" -hide_banner -nostats -loglevel error -i \"" + path +
-                                      "\" -map 0:V:0 -c copy -f framecrc -";
-  std::string listing;
-  // No live progress: the probe's mode shows none.
-  if (RunTool(listing, progress, job.abort, listing_command, SCAN_PROBE, 0) == 0) {
-    progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
-    return VERDICT_FAILURE;
-  }
-  if (job.abort.load() != 0) return VERDICT_ABORTED;
-  std::vector<KeyPacket> packets = ScanKeyPackets(listing);
-  listing = std::string();
-
+// The decoding scan: frames and keyframes from the select filter's log, a picture of every
+// keyframe written into `folder`, which the page's pictures then own. A RunVerdict.
+int ScanByDecoding(AnalysisJob& job, Dialog& progress, const std::string& ffmpeg, const std::string& path,
+                   const std::string& folder, const PacketListing& listing, bool* too_many_frames) {
   const std::string command = "\"" + ffmpeg + "\" -loglevel debug -hide_banner -nostats -i \"" + path +
                               "\" -map 0:V:0 -y -an -sn -dn -vsync 0 -vf \"select=key,scale=-1:207\""
                               " -sws_flags bilinear -frame_pts true \"" + PicturePattern(folder) + "\"";
   auto scan = std::make_unique<AnalysisResult>();
   const int verdict = ScanOutput(*scan, progress, job.abort, command, SCAN_KEYFRAMES, nullptr, 0);
   *too_many_frames = scan->too_many_frames;
-  if (verdict == VERDICT_SUCCESS) StoreKeyframes(*job.split, progress, *scan, std::move(packets), folder);
-  return verdict;
+  if (verdict != VERDICT_SUCCESS) return verdict;
+
+  progress.SetText(IDC_PROGRESS_PROCESS, kLoadingKeyframes);
+  SplitPageState& split = *job.split;
+  split.last_frame_index = scan->last_frame_index;
+  split.keyframe_count = scan->keyframe_count;
+  split.keyframe_frames = scan->keyframe_frames;
+  split.keyframe_decode_times = DecodeTimes(*scan, KeyPacketsOf(listing));
+  split.frame_times = std::move(scan->frame_times);
+  // Only pictures in the scan's own folder are read (a path elsewhere, from a garbled log, is not).
+  std::vector<std::string> pictures;
+  for (std::string& image : scan->keyframe_images) pictures.push_back(image.starts_with(folder) ? std::move(image) : "");
+  split.pictures.OpenFiles(std::move(pictures), folder);
+  return VERDICT_SUCCESS;
 }
 
-}  // namespace
+// The listing, then the frames it tells or, when it cannot tell them, the decoding scan. With
+// ScanWay::kDecoding the video is decoded whatever the listing tells. A RunVerdict.
+int RunScan(AnalysisJob& job, Dialog& progress, const std::string& ffmpeg, const std::string& path,
+            const std::string& folder, ScanWay way, bool* too_many_frames) {
+  // Both runs look at the first video stream that is no cover picture, which is also the one
+  // FFmpeg's seek goes by. Only errors on the standard error, which shares the pipe with the
+  // listing.
+  const std::string listing_command = "\"" + ffmpeg + "\" -hide_banner -nostats -loglevel error -i \"" + path +
+                                      "\" -map 0:V:0 -c copy -f framecrc -";
+  std::string listing_text;
+  // No live progress: the probe's mode shows none.
+  if (RunTool(listing_text, progress, job.abort, listing_command, SCAN_PROBE, 0) == 0) {
+    progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
+    return VERDICT_FAILURE;
+  }
+  if (job.abort.load() != 0) return VERDICT_ABORTED;
+  const PacketListing listing = ScanPacketListing(listing_text);
+  listing_text = std::string();
 
-int ScanKeyframes(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests, const std::string& path) {
+  SplitPageState& split = *job.split;
+  const PacketFrames frames = way == ScanWay::kListing ? FramesFromPackets(listing, split) : PacketFrames::kUnusable;
+  if (frames == PacketFrames::kTooManyFrames) *too_many_frames = true;
+  if (frames != PacketFrames::kStored) {
+    return frames == PacketFrames::kUnusable ? ScanByDecoding(job, progress, ffmpeg, path, folder, listing, too_many_frames)
+                                             : VERDICT_FAILURE;
+  }
+
+  progress.SetText(IDC_PROGRESS_PROCESS, kLoadingKeyframes);
+  PictureSource source{ffmpeg, path, {}};
+  for (std::uint32_t k = 0; k < split.keyframe_count; ++k) source.keyframe_times.push_back(split.frame_times[split.keyframe_frames[k]]);
+  split.pictures.Open(std::move(source), folder);
+  // The page shows the first keyframe's picture as soon as it opens the video.
+  if (split.keyframe_count == 0) return VERDICT_SUCCESS;
+  ShowKeyframeNumber(progress, split.keyframe_frames[0]);
+  return split.pictures.MakeNow(0, job.abort) == VERDICT_ABORTED ? VERDICT_ABORTED : VERDICT_SUCCESS;
+}
+
+int ScanKeyframesBy(ScanWay way, AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests,
+                    const std::string& path) {
   SplitPageState& split = *job.split;
   split.pictures.Clear();
   split.keyframe_count = 0;
@@ -116,17 +143,30 @@ int ScanKeyframes(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& re
 
   const std::optional<std::string> folder = platform::MakeTempFolder("clipwright-keyframes-");
   bool too_many_frames = false;
-  const int verdict = folder ? RunScan(job, progress, ffmpeg, path, *folder, &too_many_frames) : VERDICT_FAILURE;
-  if (folder) platform::RemoveTempFolder(*folder);
+  const int verdict = folder ? RunScan(job, progress, ffmpeg, path, *folder, way, &too_many_frames) : VERDICT_FAILURE;
+  // From here on the pictures own the folder: the page's next video, or the page's end, removes it.
   if (verdict == VERDICT_SUCCESS) return 1;
 
   if (verdict == VERDICT_FAILURE) {
     progress.SetText(IDC_PROGRESS_PROCESS, too_many_frames ? kTooManyFrames : kScanFailed);
   }
+  // The pictures go with the range, and the folder with them once they had it.
   ClearSplitRange(split, page);
+  if (folder) platform::RemoveTempFolder(*folder);
   page.SetText(IDC_SPLIT_PATH, "");
   page.DeleteAllRows(IDC_SPLIT_STREAMS);
   return 0;
+}
+
+}  // namespace
+
+int ScanKeyframes(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests, const std::string& path) {
+  return ScanKeyframesBy(ScanWay::kListing, job, progress, page, requests, path);
+}
+
+int ScanKeyframesByDecoding(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests,
+                            const std::string& path) {
+  return ScanKeyframesBy(ScanWay::kDecoding, job, progress, page, requests, path);
 }
 
 }  // namespace clipwright

@@ -34,15 +34,23 @@ std::uint32_t TrackPosition(const SplitPageState& split, Dialog& page, int track
   return std::min(static_cast<std::uint32_t>(std::max(position, 0)), RangeMaximum(split));
 }
 
+// Keyframe k's picture, or none; one still being made keeps the picture shown until it comes
+// (OnSplitPictureReady), rather than blinking. The end marker has no picture: the picture goes
+// while the end is at the end of the video.
+void ShowKeyframePicture(SplitPageState& split, Dialog& page, std::uint32_t k) {
+  if (!KeyframeMode(split)) return;
+  const KeyframePictures::Wanted wanted = split.pictures.Want(k);
+  if (wanted.state != KeyframePictures::State::kComing) page.ShowPicture(IDC_SPLIT_PICTURE, wanted.picture.get());
+}
+
 void ShowStart(SplitPageState& split, Dialog& page) {
   page.SetText(IDC_SPLIT_START_TIME, FrameTimeText(FrameTime(split, split.start_frame)));
-  if (KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, split.pictures.Of(split.start_key));
+  ShowKeyframePicture(split, page, split.start_key);
 }
 
 void ShowEnd(SplitPageState& split, Dialog& page) {
   page.SetText(IDC_SPLIT_END_TIME, FrameTimeText(FrameTime(split, split.end_frame)));
-  // The end marker has no picture: the picture goes while the end is at the end of the video.
-  if (KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, split.pictures.Of(split.end_key));
+  ShowKeyframePicture(split, page, split.end_key);
 }
 
 void SetEndToMaximum(SplitPageState& split, Dialog& page) {
@@ -129,6 +137,12 @@ void MoveSplitEnd(SplitPageState& split, Dialog& page) {
     page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_frame));
   }
   ShowEnd(split, page);
+}
+
+void OnSplitPictureReady(SplitPageState& split, Dialog& page) {
+  // Only the store is asked: the notice may come while an analysis is writing the page's data.
+  const KeyframePictures::Wanted wanted = split.pictures.LastWanted();
+  if (wanted.state != KeyframePictures::State::kComing) page.ShowPicture(IDC_SPLIT_PICTURE, wanted.picture.get());
 }
 
 void ClearSplitRange(SplitPageState& split, Dialog& page) {

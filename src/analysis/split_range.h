@@ -31,6 +31,9 @@ void SetSplitMaximum(SplitPageState& split, Dialog& page);
 void MoveSplitStart(SplitPageState& split, Dialog& page);
 void MoveSplitEnd(SplitPageState& split, Dialog& page);
 
+// The picture the page wants last has been made (or cannot be): it is shown (or hidden).
+void OnSplitPictureReady(SplitPageState& split, Dialog& page);
+
 // After a scan that failed or was aborted: the page forgets the frame data it had (it belonged
 // to another file), shows no range and cannot be run until a file has been analysed.
 void ClearSplitRange(SplitPageState& split, Dialog& page);

@@ -39,6 +39,7 @@ struct SplitPageState {
   // FFmpeg's input seek with stream copy goes by, and which lies before its presentation time
   // when the video has B-frames. keyframe_count entries, then the end of the video.
   std::vector<double> keyframe_decode_times;
+  // The pictures of the keyframes, made when the page first shows them.
   KeyframePictures pictures;
   std::uint32_t start_frame = 0;
   std::uint32_t end_frame = 0;

@@ -1,6 +1,7 @@
 // The frame log modes of the output scanner: FFmpeg's select-filter debug log (keyframes and
 // their pictures) and its ashowinfo lines (audio frames).
 #include <cstdint>
+#include <optional>
 
 #include "common/control_ids.h"
 #include "common/limits.h"
@@ -46,6 +47,49 @@ void StoreFrameTime(AnalysisResult& result, std::size_t index, double seconds) {
   result.frame_times[index] = seconds;
 }
 
+// The fields of one select-filter line "] n:N.0 pts:P.0 t:T key:K", each present only when the
+// line holds it and the ones before it.
+struct FrameLine {
+  bool numbered = false;  // n was read; nothing else was without it
+  std::int64_t n = 0;
+  std::optional<std::int64_t> pts;
+  std::optional<double> time;
+  bool key = false;
+  std::size_t after_key = npos;  // where the line's picture name is looked for
+};
+
+class FrameLineReader {
+ public:
+  explicit FrameLineReader(std::string_view out)
+      : out_(out), dots_(out, "."), pts_fields_(out, " pts:"), time_fields_(out, " t:"), key_fields_(out, " key:") {}
+
+  // The line whose "] n:" begins at p.
+  FrameLine Read(std::size_t p) {
+    FrameLine line;
+    const std::size_t dot = dots_.From(p + 4);
+    if (dot == npos) return line;
+    line.numbered = true;
+    line.n = scan::ReadInteger(Span(out_, p + 4, dot));
+    const std::size_t pts_field = pts_fields_.From(dot);
+    const std::size_t time_field = pts_field == npos ? npos : time_fields_.From(pts_field + 5);
+    if (time_field == npos) return line;
+    line.pts = scan::ReadInteger(Span(out_, pts_field + 5, time_field));
+    const std::size_t key_field = key_fields_.From(time_field + 3);
+    if (key_field == npos) return line;
+    line.time = scan::ReadDecimal(Span(out_, time_field + 3, key_field));
+    line.after_key = key_field + 5;
+    line.key = line.after_key < out_.size() && out_[line.after_key] == '1';
+    return line;
+  }
+
+ private:
+  std::string_view out_;
+  ForwardFinder dots_;
+  ForwardFinder pts_fields_;
+  ForwardFinder time_fields_;
+  ForwardFinder key_fields_;
+};
+
 }  // namespace
 
 int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
@@ -55,63 +99,72 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   const std::string_view out = result.capture;
   const double time_base = ReadTimeBase(out);
 
-  ForwardFinder dots(out, ".");
-  ForwardFinder pts_fields(out, " pts:");
-  ForwardFinder time_fields(out, " t:");
-  ForwardFinder key_fields(out, " key:");
+  // The frame list begins at the first keyframe: no cut can start before it, and what a decoder
+  // shows there differs (H.264's drops those frames, HEVC's shows stand-ins for the pictures they
+  // refer to, an MP4 edit list may start between keyframes). Without a keyframe, every frame
+  // counts.
+  std::size_t begin = 0;
+  {
+    FrameLineReader lines(out);
+    for (std::size_t p = Find(out, "] n:", 0); p != npos; p = Find(out, "] n:", p + kFrameLineStep)) {
+      if (lines.Read(p).key) {
+        begin = p;
+        break;
+      }
+    }
+  }
+
+  FrameLineReader lines(out);
   ForwardFinder openings(out, "Opening '");
   ForwardFinder writings(out, "' for writing");
   bool first_line = true;
   bool broken = false;
+  std::int64_t first_n = 0;
   std::int64_t last_n = -1;
   // 64 bits: a stream at 1/90000 passes 2^32 ticks after about 13 hours.
   std::int64_t last_pts = 0;
   std::int64_t previous_pts = 0;
 
-  for (std::size_t p = Find(out, "] n:", 0); p != npos; p = Find(out, "] n:", p + kFrameLineStep)) {
-    const std::size_t dot = dots.From(p + 4);
-    if (dot == npos) continue;
-    const std::int64_t n = scan::ReadInteger(Span(out, p + 4, dot));
+  for (std::size_t p = Find(out, "] n:", begin); p != npos; p = Find(out, "] n:", p + kFrameLineStep)) {
+    const FrameLine line = lines.Read(p);
+    if (!line.numbered) continue;
+    if (first_line) first_n = line.n;
+    const std::int64_t n = line.n - first_n;
     if (n >= kFrameLimit) {
       result.too_many_frames = true;
       return 0;
     }
     // A number that does not go up (FFmpeg counting again, or a garbled log) would leave
     // keyframes past the end of the frame times.
-    if (n < 0 || (!first_line && n <= last_n)) {
+    if (n < 0 || (!first_line && line.n <= last_n)) {
       broken = true;
       break;
     }
-    last_n = n;
+    last_n = line.n;
     result.last_frame_index = static_cast<std::uint32_t>(n);
-    const std::size_t pts_field = pts_fields.From(dot);
-    const std::size_t time_field = pts_field == npos ? npos : time_fields.From(pts_field + 5);
-    if (time_field == npos) {
+    if (!line.pts) {
       first_line = false;
       continue;
     }
-    const std::int64_t pts = scan::ReadInteger(Span(out, pts_field + 5, time_field));
     previous_pts = last_pts;
-    last_pts = pts;
-    if (!first_line && pts == 0) {
+    last_pts = *line.pts;
+    if (!first_line && last_pts == 0) {
       broken = true;
       continue;
     }
-    const std::size_t key_field = key_fields.From(time_field + 3);
-    if (key_field == npos) {
+    if (!line.time) {
       first_line = false;
       continue;
     }
-    const double time = scan::ReadDecimal(Span(out, time_field + 3, key_field));
-    StoreFrameTime(result, static_cast<std::size_t>(n), time);
-    if (!first_line && time == 0) {
+    StoreFrameTime(result, static_cast<std::size_t>(n), *line.time);
+    if (!first_line && *line.time == 0) {
       broken = true;
       continue;
     }
-    if (key_field + 5 < out.size() && out[key_field + 5] == '1') {
+    if (line.key) {
       // The picture of this keyframe is the first one written after its select line. A path
       // longer than a path can be is not kept: a cut one would name another file.
-      const std::size_t opening = openings.From(key_field + 5);
+      const std::size_t opening = openings.From(line.after_key);
       const std::size_t writing = opening == npos ? npos : writings.From(opening + 9);
       std::string path;
       if (writing != npos) path = platform::DecodeToolOutput(Span(out, opening + 9, writing));

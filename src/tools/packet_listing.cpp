@@ -1,8 +1,8 @@
 #include "tools/packet_listing.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
-#include <cstdint>
 #include <limits>
 #include <string_view>
 
@@ -16,6 +16,9 @@ using scan::npos;
 // FFmpeg prints a missing timestamp as the smallest 64-bit value, which ReadInteger saturates to
 // this one.
 constexpr std::int64_t kNoTimestamp = -std::numeric_limits<std::int64_t>::max();
+// AVPacket's flags.
+constexpr std::uint64_t kKeyFlag = 0x1;
+constexpr std::uint64_t kDiscardFlag = 0x4;
 
 // Seconds per tick from "#tb 0: num/den"; 0 when there is none.
 double ReadTimeBase(std::string_view listing) {
@@ -30,61 +33,86 @@ double ReadTimeBase(std::string_view listing) {
   return num > 0 && den > 0 ? static_cast<double>(num) / static_cast<double>(den) : 0;
 }
 
-// The comma-separated fields of one packet line.
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (std::size_t start = 0;;) {
-    const std::size_t comma = line.find(',', start);
-    fields.push_back(line.substr(start, comma == npos ? npos : comma - start));
-    if (comma == npos) return fields;
-    start = comma + 1;
-  }
+std::string_view TrimLeft(std::string_view field) {
+  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  return field;
 }
 
 // Blanks, then an optional minus sign and digits.
 bool IsNumber(std::string_view field) {
-  while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+  field = TrimLeft(field);
   if (!field.empty() && field.front() == '-') field.remove_prefix(1);
   return !field.empty() && std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
-bool IsKeyPacket(const std::vector<std::string_view>& fields) {
-  for (std::size_t i = 6; i < fields.size(); ++i) {
-    std::string_view field = fields[i];
-    while (!field.empty() && field.front() == ' ') field.remove_prefix(1);
+// The comma-separated fields of one packet line: stream, dts, pts, duration, size, crc, then
+// the flags and side data, of which only the first few can matter.
+struct PacketFields {
+  std::array<std::string_view, 10> field;
+  std::size_t count = 0;
+};
+
+PacketFields SplitFields(std::string_view line) {
+  PacketFields fields;
+  for (std::size_t start = 0; fields.count < fields.field.size();) {
+    const std::size_t comma = line.find(',', start);
+    fields.field[fields.count++] = line.substr(start, comma == npos ? npos : comma - start);
+    if (comma == npos) break;
+    start = comma + 1;
+  }
+  return fields;
+}
+
+// The packet's flags: exactly "keyframe" when none are printed.
+std::uint64_t Flags(const PacketFields& fields) {
+  for (std::size_t i = 6; i < fields.count; ++i) {
+    const std::string_view field = TrimLeft(fields.field[i]);
     if (field.starts_with("F=0x")) {
       std::uint64_t flags = 0;
       std::from_chars(field.data() + 4, field.data() + field.size(), flags, 16);
-      return (flags & 1) != 0;
+      return flags;
     }
   }
-  return true;  // no flags printed: the flags are exactly "keyframe"
+  return kKeyFlag;
 }
 
 }  // namespace
 
-std::vector<KeyPacket> ScanKeyPackets(std::string_view listing) {
-  std::vector<KeyPacket> packets;
-  const double time_base = ReadTimeBase(listing);
-  if (!(time_base > 0)) return packets;
+PacketListing ScanPacketListing(std::string_view listing) {
+  PacketListing result;
+  result.time_base = ReadTimeBase(listing);
+  if (!(result.time_base > 0)) return result;
   for (std::size_t start = 0; start < listing.size();) {
     const std::size_t end = scan::FindLineEnd(listing, start);
     const std::string_view line = scan::Span(listing, start, end == npos ? listing.size() : end);
     start = end == npos ? listing.size() : end + 1;
     if (!line.starts_with("0,")) continue;
-    const std::vector<std::string_view> fields = Fields(line);
-    // A line that another writer's text broke into is passed over rather than misread.
-    if (fields.size() < 6 || !std::all_of(fields.begin() + 1, fields.begin() + 5, IsNumber) || !IsKeyPacket(fields)) {
-      continue;
-    }
-    const std::int64_t dts = scan::ReadInteger(fields[1]);
-    const std::int64_t pts = scan::ReadInteger(fields[2]);
-    if (dts <= kNoTimestamp) continue;
-    KeyPacket packet{static_cast<double>(dts) * time_base, std::nullopt};
-    if (pts > kNoTimestamp) packet.presentation_time = static_cast<double>(pts) * time_base;
-    packets.push_back(packet);
+    const PacketFields fields = SplitFields(line);
+    if (fields.count < 6 || !std::all_of(fields.field.begin() + 1, fields.field.begin() + 5, IsNumber)) continue;
+    const std::int64_t dts = scan::ReadInteger(fields.field[1]);
+    const std::int64_t pts = scan::ReadInteger(fields.field[2]);
+    const std::uint64_t flags = Flags(fields);
+    StreamPacket packet;
+    packet.has_dts = dts > kNoTimestamp;
+    packet.has_pts = pts > kNoTimestamp;
+    packet.dts = packet.has_dts ? dts : 0;
+    packet.pts = packet.has_pts ? pts : 0;
+    packet.key = (flags & kKeyFlag) != 0;
+    packet.discard = (flags & kDiscardFlag) != 0;
+    result.packets.push_back(packet);
   }
-  return packets;
+  return result;
+}
+
+std::vector<KeyPacket> KeyPacketsOf(const PacketListing& listing) {
+  std::vector<KeyPacket> keys;
+  for (const StreamPacket& packet : listing.packets) {
+    if (!packet.key || !packet.has_dts) continue;
+    KeyPacket key{static_cast<double>(packet.dts) * listing.time_base, std::nullopt};
+    if (packet.has_pts) key.presentation_time = static_cast<double>(packet.pts) * listing.time_base;
+    keys.push_back(key);
+  }
+  return keys;
 }
 
 }  // namespace clipwright

@@ -1,23 +1,42 @@
-// FFmpeg's packet listing of one stream ("-map 0:v:0 -c copy -f framecrc -"): one line per
-// packet in decode order, "0, dts, pts, duration, size, crc", followed by ", F=0x…" when the
-// packet's flags are not just "keyframe". Read for the decode time of each keyframe, which is
+// FFmpeg's packet listing of one stream ("-map 0:V:0 -c copy -f framecrc -"): a "#tb 0: num/den"
+// line, then one line per packet in decode order, "0, dts, pts, duration, size, crc", followed by
+// ", F=0x…" when the packet's flags are not just "keyframe". It tells every frame's presentation
+// time and every keyframe without decoding anything, and each keyframe's decode time, which is
 // where FFmpeg's input seek with stream copy lands.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string_view>
 #include <vector>
 
 namespace clipwright {
 
-struct KeyPacket {
-  double decode_time = 0;                    // seconds
-  std::optional<double> presentation_time;   // seconds; none in files without them (raw streams, AVI)
+struct StreamPacket {
+  std::int64_t dts = 0;  // in the listing's time base; meaningful when has_dts
+  std::int64_t pts = 0;  // likewise, when has_pts
+  bool has_dts = false;
+  bool has_pts = false;  // raw streams, AVI and MPEG-PS leave some packets without one
+  bool key = false;
+  // Decoded but not shown: the packets an MP4 edit list starts after.
+  bool discard = false;
 };
 
-// The keyframe packets of stream 0, in decode order, in seconds by the listing's "#tb 0:" line.
-// Empty when the listing has no usable time base. Lines of other streams, without a decode time
-// or cut short are passed over.
-std::vector<KeyPacket> ScanKeyPackets(std::string_view listing);
+struct PacketListing {
+  double time_base = 0;  // seconds per tick; 0 when the listing has none
+  std::vector<StreamPacket> packets;  // stream 0's, in decode order
+};
+
+// Reads a listing. Lines of other streams, and lines cut short or broken into by another
+// writer's text, are passed over rather than misread.
+PacketListing ScanPacketListing(std::string_view listing);
+
+struct KeyPacket {
+  double decode_time = 0;                    // seconds
+  std::optional<double> presentation_time;   // seconds; none in files without them
+};
+
+// The key packets that have a decode time, in decode order; empty without a time base.
+std::vector<KeyPacket> KeyPacketsOf(const PacketListing& listing);
 
 }  // namespace clipwright

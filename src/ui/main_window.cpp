@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "common/control_ids.h"
@@ -148,7 +149,11 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       return 0;
     case WM_NCDESTROY:
       // The pages are gone with the window; a window created later starts with fresh records.
-      for (PageState& state : page_states) state = PageState{};
+      // Made anew in place: a record holds what cannot be copied (the split page's picture maker).
+      for (PageState& state : page_states) {
+        std::destroy_at(&state);
+        std::construct_at(&state);
+      }
       delete RecordOf(window);
       SetWindowLongPtrW(window, GWLP_USERDATA, 0);
       break;

@@ -63,6 +63,10 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lp
       KeepPageState(page, lparam);
       InstallDropList(page, IDC_SPLIT_STREAMS, 1, kStreamListStyle);
       FillContainerCombo(page, IDC_SPLIT_CONTAINER);
+      // The pictures are made on a thread of their own, which only posts this notice.
+      if (PageState* created = PageStateOf(page)) {
+        created->split.pictures.SetReadyNotice([page] { PostMessageW(page, MSG_SPLIT_PICTURE_READY, 0, 0); });
+      }
       SendDlgItemMessageW(page, IDC_SPLIT_START_TRACK, TBM_SETPOS, TRUE, 0);
       SendDlgItemMessageW(page, IDC_SPLIT_END_TRACK, TBM_SETPOS, TRUE, 0);
       return TRUE;
@@ -82,11 +86,19 @@ INT_PTR CALLBACK SplitPageProc(HWND page, UINT message, WPARAM wparam, LPARAM lp
       OnSplitAnalysed(state->split, controls);
       return TRUE;
     }
+    case MSG_SPLIT_PICTURE_READY: {
+      if (!state) return FALSE;
+      WindowDialog controls(page);
+      OnSplitPictureReady(state->split, controls);
+      return TRUE;
+    }
     case MSG_FILES_DROPPED:
       AddFilesToPage(page, kSplitTarget, reinterpret_cast<HDROP>(wparam));
       SetFocus(page);
       return TRUE;
     case WM_DESTROY:
+      // No picture is made past the page: its FFmpeg is ended and its folder removed.
+      if (state) state->split.pictures.Clear();
       ReleasePicture(GetDlgItem(page, IDC_SPLIT_PICTURE));
       return FALSE;
   }

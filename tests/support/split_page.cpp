@@ -29,6 +29,30 @@ FakeSplitPage::FakeSplitPage() {
   job.split = &split;
   job.split_scan = ScanSplitFile;
   job.split_analysed = [this](Dialog& page) { OnSplitAnalysed(split, page); };
+  split.pictures.SetReadyNotice([this] {
+    std::lock_guard lock(notice_mutex);
+    ++notices;
+    notice_came.notify_all();
+  });
+}
+
+// The store's thread must not tell a page that is gone.
+FakeSplitPage::~FakeSplitPage() { split.pictures.Clear(); }
+
+const Picture* FakeSplitPage::ShowPicture(std::uint32_t k) {
+  std::unique_lock lock(notice_mutex);
+  const int before = notices;
+  lock.unlock();
+  const KeyframePictures::Wanted wanted = split.pictures.Want(k);
+  if (wanted.state != KeyframePictures::State::kComing) {
+    page().ShowPicture(IDC_SPLIT_PICTURE, wanted.picture.get());
+  } else {
+    lock.lock();
+    notice_came.wait_for(lock, std::chrono::seconds(60), [&] { return notices > before; });
+    lock.unlock();
+    OnSplitPictureReady(split, page());
+  }
+  return page().ShownPicture(IDC_SPLIT_PICTURE);
 }
 
 int FakeSplitPage::Open(const std::string& path) {

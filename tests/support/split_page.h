@@ -2,6 +2,8 @@
 // with this build's FFmpeg. And what the tests judge a cut by: the packets of a file.
 #pragma once
 
+#include <condition_variable>
+#include <mutex>
 #include <string>
 #include <utility>
 #include <vector>
@@ -15,12 +17,19 @@ namespace clipwright::testing {
 
 struct FakeSplitPage {
   FakeSplitPage();
+  ~FakeSplitPage();
   FakeDialog& page() { return requests.page(PAGE_SPLIT); }
   // Opens `path` as a drop does; the analysis dialog's end result (2 after a failed scan).
   int Open(const std::string& path);
+  // Shows keyframe k's picture as the page does when a trackbar stops there: at once when it is
+  // at hand, else once the store's notice has come (at most 60 s). The picture shown, or null.
+  const Picture* ShowPicture(std::uint32_t k);
 
   FakeRequests requests;
   FakeDialog progress;
+  std::mutex notice_mutex;
+  std::condition_variable notice_came;
+  int notices = 0;
   SplitPageState split;
   AnalysisJob job;
 };

@@ -2,13 +2,16 @@
 // trackbars moved as the mouse moves them, and the runs of both kinds.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <string>
 #include <thread>
 
 #include "analysis/split_range.h"
 #include "common/control_ids.h"
 #include "jobs/number_text.h"
+#include "platform/files.h"
 #include "support/media.h"
+#include "support/split_page.h"
 #include "ui/page_controls.h"
 #include "ui/window_dialog.h"
 #include "window_intake.h"
@@ -28,6 +31,18 @@ void Slide(HWND page, int id, int position) {
 
 const char* const kOneDone = "作成結果\r\n成功： 1 ファイル\r\n失敗： 0 ファイル";
 
+// Whether the picture control shows exactly the rows of `picture` (while its page may be hidden).
+bool Shows(HWND control, const Picture* picture) {
+  auto bitmap = reinterpret_cast<HBITMAP>(SendMessageW(control, STM_GETIMAGE, IMAGE_BITMAP, 0));
+  DIBSECTION section{};
+  if (!picture || !bitmap || GetObjectW(bitmap, sizeof section, &section) != sizeof section || !section.dsBm.bmBits ||
+      (GetWindowLongW(control, GWL_STYLE) & WS_VISIBLE) == 0) {
+    return false;
+  }
+  const auto* bits = static_cast<const std::uint8_t*>(section.dsBm.bmBits);
+  return std::vector<std::uint8_t>(bits, bits + picture->rows.size()) == picture->rows;
+}
+
 TEST_F(SplitPageTest, ADroppedVideoIsCutToItsRangeAndAtEveryKeyframe) {
   const std::string clip = work.File("clip.mp4");
   ASSERT_TRUE(MakeClip(clip, 3, true, false, "-c:v libx264 -bf 2 -g 25 -keyint_min 25 -sc_threshold 0"));
@@ -40,6 +55,9 @@ TEST_F(SplitPageTest, ADroppedVideoIsCutToItsRangeAndAtEveryKeyframe) {
   EXPECT_TRUE(page.IsVisible(IDC_SPLIT_PICTURE));
 
   Slide(window, IDC_SPLIT_START_TRACK, 1);
+  // Keyframe 1's picture is made once the trackbar stops there, and shown when it is ready.
+  const KeyframePictures& pictures = ui::PageStateOf(window)->split.pictures;
+  EXPECT_TRUE(PumpUntil([&] { return Shows(GetDlgItem(window, IDC_SPLIT_PICTURE), pictures.Of(1).get()); }, 20000));
   Slide(window, IDC_SPLIT_END_TRACK, 2);
   EXPECT_EQ(page.Text(IDC_SPLIT_START_TIME), "00:00:01.000");
   EXPECT_EQ(page.Text(IDC_SPLIT_END_TIME), "00:00:02.000");
@@ -54,6 +72,19 @@ TEST_F(SplitPageTest, ADroppedVideoIsCutToItsRangeAndAtEveryKeyframe) {
                             "clip_[000002]_000050-000075.mkv"}) {
     EXPECT_NEAR(PlayTime(work.File(piece)), 1.08, 0.01) << piece;
   }
+}
+
+TEST_F(SplitPageTest, ClosingTheProgramWhileAPictureIsMadeLeavesNoFolder) {
+  const std::string clip = work.File("clip.mkv");
+  ASSERT_TRUE(MakeClip(clip, 10, true, false, "-c:v libx264 -g 25 -keyint_min 25 -sc_threshold 0"));
+  TempDir temp;
+  TempFolderOverride own_temp(temp);
+  HWND window = main.page(PAGE_SPLIT);
+  DropFiles(GetDlgItem(window, IDC_SPLIT_STREAMS), {clip});
+  EXPECT_EQ(platform::ListFolder(temp.path()).size(), 1u);
+  Slide(window, IDC_SPLIT_START_TRACK, 7);
+  main.Close();
+  EXPECT_TRUE(platform::ListFolder(temp.path()).empty());
 }
 
 TEST_F(SplitPageTest, AnAudioFileIsCutAtAudioFramesAndHasNoKeyframesToSplitAt) {

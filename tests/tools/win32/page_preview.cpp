@@ -1,5 +1,6 @@
 // Shows the main window with files on the split, concatenate, multiplex, separate, convert and
-// volume pages, added by drops as from Explorer and analysed by the given FFmpeg, so that
+// volume pages (the split page at its second keyframe, whose picture is made when the trackbar
+// gets there), added by drops as from Explorer and analysed by the given FFmpeg, so that
 // scripts/screenshot can capture the pages with work loaded. The settings live in a folder of
 // their own under %TEMP%, never beside the program.
 //   page_preview <ready file> <ffmpeg.exe> <video and audio> <video and audio> <video only> <audio only>
@@ -16,6 +17,7 @@
 #include "platform/files.h"
 #include "platform/win32/wide.h"
 #include "ui/main_window.h"
+#include "ui/page_controls.h"
 #include "ui/window_dialog.h"
 #include "ui/window_requests.h"
 #include "win32/drop_handle.h"
@@ -27,6 +29,22 @@ using namespace clipwright;
 void Drop(ui::WindowRequests& requests, int page, int list, const std::vector<std::string>& paths) {
   HWND window = dynamic_cast<ui::WindowDialog*>(requests.Page(page))->window();
   SendMessageW(GetDlgItem(window, list), WM_DROPFILES, reinterpret_cast<WPARAM>(testing::MakeDrop(paths)), 0);
+}
+
+// Moves the split page's start trackbar to the second keyframe, as a user drags it, and waits
+// (at most 20 s) until the page shows that keyframe's picture, which is made only then.
+void ShowSecondKeyframe(HWND page) {
+  HWND track = GetDlgItem(page, IDC_SPLIT_START_TRACK);
+  SendMessageW(track, TBM_SETPOS, TRUE, 1);
+  SendMessageW(page, WM_HSCROLL, MAKEWPARAM(TB_THUMBPOSITION, 1), reinterpret_cast<LPARAM>(track));
+  ui::PageState* state = ui::PageStateOf(page);
+  for (DWORD start = GetTickCount(); GetTickCount() - start < 20000;) {
+    for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
+    if (state->split.pictures.LastWanted().state != KeyframePictures::State::kComing) break;
+    Sleep(20);
+  }
+  // The notice that shows it may come just after the picture is held.
+  for (MSG message; PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE);) DispatchMessageW(&message);
 }
 
 }  // namespace
@@ -53,6 +71,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   requests.Page(PAGE_SETTINGS)->SetText(IDC_FFMPEG_PATH, ffmpeg);
 
   Drop(requests, PAGE_SPLIT, IDC_SPLIT_STREAMS, {both1});
+  ShowSecondKeyframe(dynamic_cast<ui::WindowDialog*>(requests.Page(PAGE_SPLIT))->window());
   Drop(requests, PAGE_CONCATENATE, IDC_CONCAT_FILES, {both1, both2});
   Drop(requests, PAGE_MULTIPLEX, IDC_MUX_STREAMS1, {video});
   Drop(requests, PAGE_MULTIPLEX, IDC_MUX_STREAMS2, {audio});

@@ -1,0 +1,92 @@
+#include "analysis/keyframe_picture.h"
+
+#include <cmath>
+#include <cstdlib>
+
+#include "common/silent_dialog.h"
+#include "jobs/number_text.h"
+#include "platform/files.h"
+#include "tools/analysis_result.h"
+#include "tools/tool_runner.h"
+
+namespace clipwright {
+namespace {
+
+std::uint32_t ReadLittleEndian32(std::string_view bytes, std::size_t at) {
+  std::uint32_t value = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    value |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at + i])) << (8 * i);
+  }
+  return value;
+}
+
+std::uint16_t ReadLittleEndian16(std::string_view bytes, std::size_t at) {
+  return static_cast<std::uint16_t>(static_cast<unsigned char>(bytes[at]) |
+                                    static_cast<unsigned char>(bytes[at + 1]) << 8);
+}
+
+// File header (14 bytes) and the info header's fields up to the compression (30 more).
+constexpr std::size_t kHeaderBytes = 14 + 20;
+
+// A picture's FFmpeg is stopped soon after an abort: its file is thrown away anyway.
+constexpr RunToolLimits kPictureRunLimits{1000};
+
+// Only keyframes are decoded (-skip_frame nokey) and passed on (select=key). The seek names the
+// keyframe's time, cut down to the microsecond FFmpeg reads: the seek lands on keyframe k, or on
+// one before it where the container or a time base finer than that says otherwise, and what is
+// shown before that time is dropped. Either way the first keyframe that comes through is k.
+// One decoding thread: there is one picture to decode, and starting more takes longer than that.
+std::string PictureCommand(const PictureSource& source, std::uint32_t k, const std::string& file) {
+  std::string command =
+      "\"" + source.ffmpeg + "\" -hide_banner -nostats -loglevel error -skip_frame nokey -threads 1";
+  if (k > 0) command += " -ss " + FixedText(std::floor(source.keyframe_times[k] * 1e6) / 1e6, 6);
+  // -update: the name is taken as it is, not as a pattern of numbered pictures.
+  return command + " -i \"" + source.video +
+         "\" -map 0:V:0 -an -sn -dn -vf \"select=key,scale=-1:207\" -sws_flags bilinear -frames:v 1 -update 1 -y \"" +
+         file + "\"";
+}
+
+}  // namespace
+
+std::optional<Picture> ReadBmp(std::string_view bytes) {
+  if (bytes.size() < kHeaderBytes || bytes.substr(0, 2) != "BM") return std::nullopt;
+  const std::uint32_t offset = ReadLittleEndian32(bytes, 10);
+  const auto width = static_cast<std::int32_t>(ReadLittleEndian32(bytes, 18));
+  const auto height = static_cast<std::int32_t>(ReadLittleEndian32(bytes, 22));
+  const std::uint16_t bits = ReadLittleEndian16(bytes, 28);
+  const std::uint32_t compression = ReadLittleEndian32(bytes, 30);
+  // Widths past this could not be shown anyway, and keep the sizes below far from overflowing.
+  constexpr std::int32_t kSideLimit = 1 << 15;
+  if (bits != 24 || compression != 0 || width <= 0 || width > kSideLimit || height == 0 || height < -kSideLimit ||
+      height > kSideLimit) {
+    return std::nullopt;
+  }
+  const std::size_t size = PictureRowBytes(width) * static_cast<std::size_t>(std::abs(height));
+  if (offset > bytes.size() || bytes.size() - offset < size) return std::nullopt;
+  Picture picture{width, height, {}};
+  picture.rows.assign(bytes.begin() + offset, bytes.begin() + offset + static_cast<std::ptrdiff_t>(size));
+  return picture;
+}
+
+std::optional<Picture> ReadBmpFile(const std::string& path) {
+  std::string bytes;
+  if (!platform::ReadWholeFile(path, &bytes)) return std::nullopt;
+  return ReadBmp(bytes);
+}
+
+int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std::string& file,
+                        const std::atomic<int>& abort, Picture* picture) {
+  if (k >= source.keyframe_times.size()) return VERDICT_FAILURE;
+  std::string capture;
+  SilentDialog nobody;
+  const int started = RunTool(capture, nobody, abort, PictureCommand(source, k, file), SCAN_PROBE, 0, kPictureRunLimits);
+  std::optional<Picture> made;
+  if (started != 0 && abort.load() == 0) made = ReadBmpFile(file);
+  platform::DeleteFileForced(file);
+  if (abort.load() != 0) return VERDICT_ABORTED;
+  if (!made) return VERDICT_FAILURE;
+  *picture = std::move(*made);
+  return VERDICT_SUCCESS;
+}
+
+}  // namespace clipwright

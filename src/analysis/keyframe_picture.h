@@ -1,0 +1,36 @@
+// One keyframe's picture as the split page shows it: FFmpeg decodes that keyframe alone and
+// scales it to 207 pixels height with the filters the decoding scan pictures every keyframe
+// with, so the rows come out the same.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "common/dialog.h"
+
+namespace clipwright {
+
+// The pixel rows of a BMP file as FFmpeg writes it (uncompressed, 24 bits per pixel); nothing
+// when the bytes are no such file, or are cut short.
+std::optional<Picture> ReadBmp(std::string_view bytes);
+// The same from the file at `path`.
+std::optional<Picture> ReadBmpFile(const std::string& path);
+
+// Where the pictures of one video come from.
+struct PictureSource {
+  std::string ffmpeg;
+  std::string video;
+  std::vector<double> keyframe_times;  // the shown time of each keyframe, as the frame list has it
+};
+
+// Makes the picture of keyframe k into the BMP file `file` (in a folder of the program's own),
+// reads it into `picture` and deletes the file whatever happened. A RunVerdict: aborted when
+// `abort` was set while FFmpeg ran.
+int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std::string& file,
+                        const std::atomic<int>& abort, Picture* picture);
+
+}  // namespace clipwright
