@@ -95,7 +95,7 @@ TEST_P(ListedKeyframesTest, TheListingTellsWhatDecodingTellsAndThePicturesAreThe
   }
 }
 
-constexpr const char* kX264 = "-c:v libx264 -g 25 -keyint_min 25 -sc_threshold 0";
+constexpr const char* kX264 = "-c:v libx264 -bf 0 -g 25 -keyint_min 25 -sc_threshold 0";
 constexpr const char* kX264BFrames = "-c:v libx264 -bf 3 -g 25 -keyint_min 25 -sc_threshold 0";
 constexpr const char* kX265OpenGop =
     "-c:v libx265 -x265-params keyint=25:min-keyint=25:scenecut=0:open-gop=1:log-level=error";
@@ -103,9 +103,9 @@ constexpr const char* kX265OpenGop =
 INSTANTIATE_TEST_SUITE_P(
     Corpus, ListedKeyframesTest,
     ::testing::Values(
-        CorpusCase{"H264Mp4", "clip.mp4", "-c:v libx264 -bf 0 -g 25 -keyint_min 25 -sc_threshold 0", true},
+        CorpusCase{"H264Mp4", "clip.mp4", kX264, true},
         CorpusCase{"H264BFramesMp4", "clip.mp4", kX264BFrames, true},
-        CorpusCase{"H264Mkv", "clip.mkv", "-c:v libx264 -bf 0 -g 25 -keyint_min 25 -sc_threshold 0", false},
+        CorpusCase{"H264Mkv", "clip.mkv", kX264, false},
         CorpusCase{"H264BFramesMkv", "clip.mkv", kX264BFrames, true},
         CorpusCase{"Hevc", "clip.mp4",
                    "-c:v libx265 -tag:v hvc1 -x265-params keyint=25:min-keyint=25:scenecut=0:open-gop=0:log-level=error",

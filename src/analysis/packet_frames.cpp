@@ -35,7 +35,9 @@ PacketFrames FramesFromPackets(const PacketListing& listing, SplitPageState& spl
     split.keyframe_frames.push_back(i);
     split.keyframe_decode_times.push_back(static_cast<double>(shown[i]->dts) * tb);
   }
-  split.frame_times[frames] = static_cast<double>(2 * shown[frames - 1]->pts - shown[frames - 2]->pts) * tb;
+  // In doubles: timestamps near the ends of 64 bits must not overflow.
+  const double last = static_cast<double>(shown[frames - 1]->pts);
+  split.frame_times[frames] = (2 * last - static_cast<double>(shown[frames - 2]->pts)) * tb;
   split.keyframe_count = static_cast<std::uint32_t>(split.keyframe_frames.size());
   split.keyframe_frames.push_back(frames);
   split.keyframe_decode_times.push_back(split.frame_times[frames]);
