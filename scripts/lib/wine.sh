@@ -54,15 +54,19 @@ windows_path() {
   printf 'Z:%s' "$(realpath -s "$1")" | tr / '\\'
 }
 
-# A status.ini beside the program whose FFmpeg path is the cached Windows ffmpeg.exe, unless one
-# is there already (the user's own settings are never replaced). UTF-16LE with its byte-order
-# mark, the encoding the program keeps the file in, so that its Japanese keys stay intact.
+# A status.ini beside the program whose tool paths are the cached Windows ffmpeg.exe and the
+# aacgain.exe built by scripts/setup, unless one is there already (the user's own settings are
+# never replaced). UTF-16LE with its byte-order mark, the encoding the program keeps the file in,
+# so that its Japanese keys stay intact.
 write_first_status_ini() {
-  local program_dir=$1 ffmpeg=$root/.cache/ffmpeg-win32/ffmpeg.exe
+  local program_dir=$1 ffmpeg=$root/.cache/ffmpeg-win32/ffmpeg.exe aacgain=$root/.cache/aacgain/windows/aacgain.exe
   [ -f "$program_dir/status.ini" ] && return 0
   [ -f "$ffmpeg" ] || return 0
   {
     printf '\xff\xfe'
-    printf '[setting]\r\nFFmpeg Path=%s\r\n' "$(windows_path "$ffmpeg")" | iconv -f UTF-8 -t UTF-16LE
+    {
+      printf '[setting]\r\nFFmpeg Path=%s\r\n' "$(windows_path "$ffmpeg")"
+      if [ -f "$aacgain" ]; then printf 'AACGain Path=%s\r\n' "$(windows_path "$aacgain")"; fi
+    } | iconv -f UTF-8 -t UTF-16LE
   } >"$program_dir/status.ini"
 }
