@@ -15,13 +15,13 @@ TEST(Files, CopyNeverReplacesAnExistingFile) {
   TempDir dir;
   const std::string source = dir.Write("a.mkv", "source bytes");
   const std::string target = dir.Write("temp0001.mkv", "keep me");
-  EXPECT_FALSE(CopyFileNoOverwrite(source, target));
+  EXPECT_EQ(CopyToNewFile(source, target), NewFile::kExists);
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(target, &bytes));
   EXPECT_EQ(bytes, "keep me");
 
   const std::string fresh = dir.File("temp0002.mkv");
-  EXPECT_TRUE(CopyFileNoOverwrite(source, fresh));
+  EXPECT_EQ(CopyToNewFile(source, fresh), NewFile::kMade);
   ASSERT_TRUE(ReadWholeFile(fresh, &bytes));
   EXPECT_EQ(bytes, "source bytes");
 }
@@ -49,11 +49,11 @@ TEST(Files, RenameNeverReplacesAnExistingFile) {
   TempDir dir;
   const std::string from = dir.Write("out_1.mp4", "new");
   const std::string taken = dir.Write("movie_1.mp4", "old");
-  EXPECT_FALSE(RenameFile(from, taken));
+  EXPECT_EQ(RenameToNewName(from, taken), NewFile::kExists);
   std::string bytes;
   ASSERT_TRUE(ReadWholeFile(taken, &bytes));
   EXPECT_EQ(bytes, "old");
-  EXPECT_TRUE(RenameFile(from, dir.File("movie_2.mp4")));
+  EXPECT_EQ(RenameToNewName(from, dir.File("movie_2.mp4")), NewFile::kMade);
   EXPECT_FALSE(PathExists(from));
 }
 
@@ -62,7 +62,7 @@ TEST(Files, ReadOnlyFilesAreDeletedAndReadOnlyTravelsWithACopy) {
   const std::string file = dir.Write("locked.mp3", "x");
   ASSERT_TRUE(SetReadOnly(file));
   const std::string copy = dir.File("temp0001.mp3");
-  ASSERT_TRUE(CopyFileNoOverwrite(file, copy));
+  ASSERT_EQ(CopyToNewFile(file, copy), NewFile::kMade);
   EXPECT_TRUE(DeleteFileForced(file));
   EXPECT_FALSE(PathExists(file));
   EXPECT_TRUE(DeleteFileForced(copy));

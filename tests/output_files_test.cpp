@@ -71,7 +71,7 @@ TEST(TempCopies, ConcatenateCopiesEveryRowAndTheCleanUpRemovesThemAndTheList) {
   EXPECT_EQ(Read(list), "file '" + dir.File("temp0001.mkv") + "'\r\nfile '" + dir.File("temp0002.mkv") + "'\r\n");
 
   // A failed run leaves no output, and the clean-up still happens.
-  FinishOutputFiles(job, dir.File("b.mkv"), list, dir.File("input_1.mkv"), 2, false);
+  FinishOutputFiles(job, dir.File("b.mkv"), dir.File("input_1.mkv"), 2, false);
   EXPECT_FALSE(platform::PathExists(dir.File("temp0001.mkv")));
   EXPECT_FALSE(platform::PathExists(dir.File("temp0002.mkv")));
   EXPECT_FALSE(platform::PathExists(list));
@@ -158,12 +158,12 @@ TEST(FinalName, SplitNamesItsRangeFirstThenCounts) {
   job.end_time = 60;
   const std::string clip = dir.File("clip.mp4");
   dir.Write("clip_1.mp4", "first run");
-  FinishOutputFiles(job, clip, clip, dir.File("clip_1.mp4"), 0, false);
+  FinishOutputFiles(job, clip, dir.File("clip_1.mp4"), 0, false);
   EXPECT_EQ(Read(dir.File("clip_00012.500-00060.000_1.mp4")), "first run");
   EXPECT_FALSE(platform::PathExists(dir.File("clip_1.mp4")));
 
   dir.Write("clip_1.mp4", "second run");
-  FinishOutputFiles(job, clip, clip, dir.File("clip_1.mp4"), 0, false);
+  FinishOutputFiles(job, clip, dir.File("clip_1.mp4"), 0, false);
   EXPECT_EQ(Read(dir.File("clip_2.mp4")), "second run");
 
   // With a temp copy: the output of the copy gets the listed file's name, the copy goes.
@@ -172,7 +172,7 @@ TEST(FinalName, SplitNamesItsRangeFirstThenCounts) {
   job.temp_slots = {dir.File("temp0001.mp4")};
   job.start_time = 0;
   job.end_time = 3723.25;
-  FinishOutputFiles(job, clip, dir.File("temp0001.mp4"), dir.File("temp0001_1.mp4"), 1, true);
+  FinishOutputFiles(job, clip, dir.File("temp0001_1.mp4"), 1, true);
   EXPECT_EQ(Read(dir.File("clip_00000.000-03723.250_1.mp4")), "third run");
   EXPECT_FALSE(platform::PathExists(dir.File("temp0001.mp4")));
 }
@@ -186,15 +186,15 @@ TEST(FinalName, OtherOperationsCountFromOneBesideTheListedFile) {
   const std::string list = dir.Write("input.txt", "file 'x'\r\n");
   const std::string users = dir.Write("input_1.txt", "a user's notes");
   job.concat_list = list;  // made by this run
-  FinishOutputFiles(job, dir.File("b.mkv"), users, dir.File("input_1.mp4"), 0, false);
+  FinishOutputFiles(job, dir.File("b.mkv"), dir.File("input_1.mp4"), 0, false);
   EXPECT_EQ(Read(dir.File("b_2.mp4")), "joined");
   EXPECT_FALSE(platform::PathExists(list));
   EXPECT_EQ(Read(users), "a user's notes");
 
-  // Only a concatenate removes its input.
+  // The listed file itself never goes.
   job.operation = OP_MULTIPLEX;
   const std::string kept = dir.Write("video.mp4", "input");
-  FinishOutputFiles(job, kept, kept, dir.File("video_1.mp4"), 2, false);
+  FinishOutputFiles(job, kept, dir.File("video_1.mp4"), 2, false);
   EXPECT_EQ(Read(kept), "input");
 }
 

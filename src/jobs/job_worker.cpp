@@ -83,7 +83,7 @@ void PostProcess(JobContext& job, Dialog& page, bool temp_copies, const JobFiles
   } else if (job.operation != OP_SPLIT && job.operation != OP_CONCATENATE) {
     return;  // the output keeps the free name it was written under
   }
-  FinishOutputFiles(job, files.display_name, files.input_path, files.output_path, slots, single_copy);
+  FinishOutputFiles(job, files.display_name, files.output_path, slots, single_copy);
 }
 
 }  // namespace

@@ -60,8 +60,6 @@ std::optional<int> FirstFreeCounter(const std::function<std::string(int)>& name_
 
 }  // namespace
 
-bool IsFreeName(const std::string& path) { return platform::LookUpName(path) == platform::NameState::kFree; }
-
 std::string FirstFreeName(const std::function<std::string(int counter)>& name_for, int first) {
   const std::optional<int> counter = FirstFreeCounter(name_for, first, first + kNamesPerSeries);
   return counter ? name_for(*counter) : std::string();
@@ -144,9 +142,8 @@ std::string MakeOutputPath(JobContext& job, Dialog& page, const std::string& inp
       [&](int counter) { return Folder(parts) + parts.name + "_" + std::to_string(counter) + "." + job.container; });
 }
 
-// The input path is not looked at: the concat list that goes is the one job.concat_list names.
-void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& /*input_path*/,
-                       const std::string& output_path, int slot_count, bool single_copy) {
+void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& output_path,
+                       int slot_count, bool single_copy) {
   if (!output_path.empty() && platform::LookUpName(output_path) == platform::NameState::kTaken) {
     const platform::PathParts display = platform::SplitPath(display_name);
     const std::string extension = platform::SplitPath(output_path).extension;

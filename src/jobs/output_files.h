@@ -24,13 +24,10 @@ inline constexpr std::string_view kTempCopyFailed = "一時ファイルを作成
 inline constexpr std::string_view kConcatListFailed = "連結リストを作成出来ませんでした： ";
 inline constexpr std::string_view kOutputNameFailed = "出力ファイル名を決められませんでした： ";
 
-// A name is free only when a look-up finds that nothing, neither file nor folder nor link, has
-// it. A file that merely cannot be opened (locked or unreadable) is not free, and neither is a
-// name whose look-up fails for another reason.
-bool IsFreeName(const std::string& path);
-
-// The first free name among `name_for(first)`, `name_for(first + 1)`, …; empty when a look-up
-// fails for a reason other than "no such file", for then nothing can be said about that name.
+// The first free name among `name_for(first)`, `name_for(first + 1)`, …: one that a look-up finds
+// nothing has, neither file nor folder nor link (a file that merely cannot be opened is not free).
+// Empty when a look-up fails for a reason other than "no such file", for then nothing can be said
+// about that name.
 std::string FirstFreeName(const std::function<std::string(int counter)>& name_for, int first = 1);
 
 // Takes the first name of the series that `make` can make without replacing anything. A name
@@ -67,8 +64,8 @@ std::string MakeOutputPath(JobContext& job, Dialog& page, const std::string& inp
 // `display_name` (a split gets "<name>_<start>-<end>_1<ext>" first), then removes the temp copies
 // of the first `slot_count` slots (slot 0 alone with `single_copy`) and the concat list this run
 // made. Files that could not be removed are added to job.left_behind.
-void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& input_path,
-                       const std::string& output_path, int slot_count, bool single_copy);
+void FinishOutputFiles(JobContext& job, const std::string& display_name, const std::string& output_path,
+                       int slot_count, bool single_copy);
 
 // After a run that failed or was aborted: removes what FFmpeg left under `output_path`, unless
 // FFmpeg's `capture` says that the name was taken before it began (that file is not this run's).

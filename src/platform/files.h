@@ -41,9 +41,6 @@ bool CanOpenForReading(const std::string& path);
 
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
-// Copies without ever replacing an existing file; attributes travel with the copy.
-bool CopyFileNoOverwrite(const std::string& from, const std::string& to);
-
 // Copies the bytes of `from` over `to`, a file of the caller's own (one that CreateNewFile made);
 // `to` stays writable whatever the attributes of `from`.
 bool CopyFileOver(const std::string& from, const std::string& to);
@@ -51,8 +48,6 @@ bool CopyFileOver(const std::string& from, const std::string& to);
 bool DeleteFileForced(const std::string& path);
 bool ClearReadOnly(const std::string& path);
 bool SetReadOnly(const std::string& path);
-// Renames without replacing an existing file.
-bool RenameFile(const std::string& from, const std::string& to);
 
 bool ReadWholeFile(const std::string& path, std::string* bytes);
 // Creates or replaces the file.

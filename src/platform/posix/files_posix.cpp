@@ -50,9 +50,12 @@ bool ReadAll(int fd, Take take) {
   }
 }
 
-// Copies everything of `source` into `target` and closes both; true when all of it was written.
-bool CopyAndClose(int source, int target) {
-  bool ok = ReadAll(source, [target](std::string_view piece) { return WriteAll(target, piece); });
+// Copies everything of `source` into `target` and closes both; true when all of it was written
+// before `abort` (if any) was set.
+bool CopyAndClose(int source, int target, const std::atomic<int>* abort = nullptr) {
+  bool ok = ReadAll(source, [&](std::string_view piece) {
+    return (abort == nullptr || abort->load() == 0) && WriteAll(target, piece);
+  });
   ::close(source);
   if (::close(target) != 0) ok = false;
   return ok;
@@ -90,10 +93,6 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
   return static_cast<std::uint64_t>(info.st_size);
 }
 
-bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
-  return CopyToNewFile(from, to) == NewFile::kMade;
-}
-
 NameState LookUpName(const std::string& path) {
   struct stat info{};
   if (::lstat(path.c_str(), &info) == 0) return NameState::kTaken;
@@ -112,8 +111,7 @@ NewFile CreateNewFile(const std::string& path, std::string_view bytes) {
 }
 
 NewFile CopyToNewFile(const std::string& from, const std::string& to, const std::atomic<int>* abort) {
-  const auto aborted = [abort] { return abort != nullptr && abort->load() != 0; };
-  if (aborted()) return NewFile::kFailed;
+  if (abort != nullptr && abort->load() != 0) return NewFile::kFailed;
   const int source = OpenRegularFile(from);
   if (source < 0) return NewFile::kFailed;
   struct stat info{};
@@ -125,10 +123,7 @@ NewFile CopyToNewFile(const std::string& from, const std::string& to, const std:
     ::close(source);
     return error == EEXIST ? NewFile::kExists : NewFile::kFailed;
   }
-  bool ok = ReadAll(source, [&](std::string_view piece) { return !aborted() && WriteAll(target, piece); });
-  ::close(source);
-  if (::close(target) != 0) ok = false;
-  if (ok) return NewFile::kMade;
+  if (CopyAndClose(source, target, abort)) return NewFile::kMade;
   ::unlink(to.c_str());
   return NewFile::kFailed;
 }
@@ -162,8 +157,6 @@ bool DeleteFileForced(const std::string& path) {
   ClearReadOnly(path);
   return ::unlink(path.c_str()) == 0;
 }
-
-bool RenameFile(const std::string& from, const std::string& to) { return RenameToNewName(from, to) == NewFile::kMade; }
 
 NewFile RenameToNewName(const std::string& from, const std::string& to) {
   if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, to.c_str(), RENAME_NOREPLACE) == 0) return NewFile::kMade;

@@ -66,10 +66,6 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
-bool CopyFileNoOverwrite(const std::string& from, const std::string& to) {
-  return CopyToNewFile(from, to) == NewFile::kMade;
-}
-
 NameState LookUpName(const std::string& path) {
   if (GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return NameState::kTaken;
   switch (GetLastError()) {
@@ -129,8 +125,6 @@ bool DeleteFileForced(const std::string& path) {
   ClearReadOnly(path);
   return DeleteFileW(Widen(path).c_str()) != 0;
 }
-
-bool RenameFile(const std::string& from, const std::string& to) { return RenameToNewName(from, to) == NewFile::kMade; }
 
 NewFile RenameToNewName(const std::string& from, const std::string& to) {
   if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(), 0)) return NewFile::kMade;
