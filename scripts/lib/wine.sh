@@ -1,5 +1,6 @@
-# Shared by scripts/run and scripts/screenshot: a Wine prefix of their own and a first status.ini.
-# Source it with $root set to the repository.
+# Shared by scripts/run, scripts/screenshot and cmake/wine-run: where Wine is, a Wine prefix of
+# their own and a first status.ini. Source it with $root set to the repository (only the
+# status.ini needs it).
 
 wine_binary() {
   command -v wine64 || { [ -x /usr/lib/wine/wine64 ] && echo /usr/lib/wine/wine64; } || command -v wine
