@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -128,6 +129,15 @@ INSTANTIATE_TEST_SUITE_P(
         // Keyframe 30 would point past the frames of a list that ended at 21.
         KeyframeCase{"FrameNumberGoesDown", KeyframeLog(0, 30, 10) + FrameLine({20, 31, 1.24, false}), 0, 0, {}, 0},
         KeyframeCase{"PtsPast32Bits", LateLog(), 1, 4, {0, 4}, ((1LL << 32) + 4 * 3600) / 90000.0},
+        // A garbled log: the end and the distance of the numbers pass 63 bits.
+        KeyframeCase{"PtsNear64Bits",
+                     std::string(kTimeBase25) + FrameLine({0, 1LL << 62, 1, true}) +
+                         FrameLine({1, (1LL << 62) + (1LL << 61), 2, false}),
+                     1, 2, {0, 2}, 0x1p63 / 25},
+        KeyframeCase{"FrameNumbersFurtherApartThan63Bits",
+                     std::string(kTimeBase25) + FrameLine({-INT64_MAX, 0, 0, true}) +
+                         FrameLine({INT64_MAX, 2, 2, false}),
+                     0, 0, {}, 0, true},
         KeyframeCase{"MoreFramesThanThePageHolds",
                      std::string(kTimeBase25) + FrameLine({0, 0, 0, true}) + FrameLine({1000000, 2, 2, false}), 0,
                      0, {}, 0, true},

@@ -41,9 +41,8 @@ std::string PictureCommand(const PictureSource& source, std::uint32_t k, const s
       "\"" + source.ffmpeg + "\" -hide_banner -nostats -loglevel error -skip_frame nokey -threads 1";
   if (k > 0) command += " -ss " + FixedText(std::floor(source.keyframe_times[k] * 1e6) / 1e6, 6);
   // -update: the name is taken as it is, not as a pattern of numbered pictures.
-  return command + " -i \"" + source.video +
-         "\" -map 0:V:0 -an -sn -dn -vf \"select=key,scale=-1:207\" -sws_flags bilinear -frames:v 1 -update 1 -y \"" +
-         file + "\"";
+  return command + " -i \"" + source.video + "\" -map 0:V:0 -an -sn -dn" + kKeyframePictureFilters +
+         " -frames:v 1 -update 1 -y \"" + file + "\"";
 }
 
 }  // namespace

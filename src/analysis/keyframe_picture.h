@@ -20,6 +20,11 @@ std::optional<Picture> ReadBmp(std::string_view bytes);
 // The same from the file at `path`.
 std::optional<Picture> ReadBmpFile(const std::string& path);
 
+// The filters of both ways a keyframe's picture is made (one keyframe alone, or every keyframe
+// while the whole video is decoded), so that the two give the same rows: keyframes only, scaled
+// to 207 pixels height.
+inline constexpr const char* kKeyframePictureFilters = " -vf \"select=key,scale=-1:207\" -sws_flags bilinear";
+
 // Where the pictures of one video come from.
 struct PictureSource {
   std::string ffmpeg;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <optional>
 
+#include "analysis/keyframe_picture.h"
 #include "analysis/packet_frames.h"
 #include "analysis/split_range.h"
 #include "analysis/split_scans.h"
@@ -74,8 +75,8 @@ std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacke
 int ScanByDecoding(AnalysisJob& job, Dialog& progress, const std::string& ffmpeg, const std::string& path,
                    const std::string& folder, const PacketListing& listing, bool* too_many_frames) {
   const std::string command = "\"" + ffmpeg + "\" -loglevel debug -hide_banner -nostats -i \"" + path +
-                              "\" -map 0:V:0 -y -an -sn -dn -vsync 0 -vf \"select=key,scale=-1:207\""
-                              " -sws_flags bilinear -frame_pts true \"" + PicturePattern(folder) + "\"";
+                              "\" -map 0:V:0 -y -an -sn -dn -vsync 0" + kKeyframePictureFilters + " -frame_pts true \"" +
+                              PicturePattern(folder) + "\"";
   auto scan = std::make_unique<AnalysisResult>();
   const int verdict = ScanOutput(*scan, progress, job.abort, command, SCAN_KEYFRAMES, nullptr, 0);
   *too_many_frames = scan->too_many_frames;

@@ -22,7 +22,7 @@ using scan::Span;
 constexpr std::size_t kFrameLineStep = 41;
 // A file of more frames is refused as a whole: a list cut short would put the end of the file
 // at the wrong place.
-constexpr std::int64_t kFrameLimit = static_cast<std::int64_t>(FRAME_CAPACITY);
+constexpr std::uint64_t kFrameLimit = FRAME_CAPACITY;
 // How often the audio frame number is shown while the scan runs.
 constexpr std::uint32_t kFrameNumberIntervalMs = 100;
 
@@ -129,16 +129,17 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
     const FrameLine line = lines.Read(p);
     if (!line.numbered) continue;
     if (first_line) first_n = line.n;
-    const std::int64_t n = line.n - first_n;
+    // A number that does not go up (FFmpeg counting again, or a garbled log) would leave
+    // keyframes past the end of the frame times.
+    if (line.n < first_n || (!first_line && line.n <= last_n)) {
+      broken = true;
+      break;
+    }
+    // Unsigned: the numbers of a garbled log may lie further apart than 63 bits reach.
+    const std::uint64_t n = static_cast<std::uint64_t>(line.n) - static_cast<std::uint64_t>(first_n);
     if (n >= kFrameLimit) {
       result.too_many_frames = true;
       return 0;
-    }
-    // A number that does not go up (FFmpeg counting again, or a garbled log) would leave
-    // keyframes past the end of the frame times.
-    if (n < 0 || (!first_line && line.n <= last_n)) {
-      broken = true;
-      break;
     }
     last_n = line.n;
     result.last_frame_index = static_cast<std::uint32_t>(n);
@@ -181,8 +182,9 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   if (result.last_frame_index == 0 || !(time_base > 0) || broken) return 0;
   // One entry past the last frame: its end, one frame length after its start.
   ++result.last_frame_index;
-  const std::int64_t end_pts = 2 * last_pts - previous_pts;
-  StoreFrameTime(result, result.last_frame_index, static_cast<double>(end_pts) * time_base);
+  // In doubles: timestamps near the ends of 64 bits must not overflow.
+  const double end_pts = 2 * static_cast<double>(last_pts) - static_cast<double>(previous_pts);
+  StoreFrameTime(result, result.last_frame_index, end_pts * time_base);
   result.frame_times.resize(result.last_frame_index + 1);
   result.keyframe_frames.resize(result.keyframe_count);
   result.keyframe_frames.push_back(result.last_frame_index);

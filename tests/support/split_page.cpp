@@ -1,7 +1,7 @@
 #include "support/split_page.h"
 
 #include <cstdlib>
-#include <list>
+#include <optional>
 
 #include "analysis/file_intake.h"
 #include "analysis/split_range.h"
@@ -14,11 +14,18 @@
 namespace clipwright::testing {
 namespace {
 
-void SetVariable(const std::string& name, const std::string& value) {
-  // putenv keeps the very string, so it lives as long as the test program (and is no leak).
-  static std::list<std::string> kept;
-  kept.push_back(name + "=" + value);
-  putenv(kept.back().data());
+// Sets the variable, or removes it when there is no value: one left empty is no folder, and
+// the next test's temporary folder could not be found.
+void SetVariable(const std::string& name, const std::optional<std::string>& value) {
+#ifdef _WIN32
+  _putenv_s(name.c_str(), value ? value->c_str() : "");  // an empty value removes it
+#else
+  if (value) {
+    setenv(name.c_str(), value->c_str(), 1);
+  } else {
+    unsetenv(name.c_str());
+  }
+#endif
 }
 
 }  // namespace
@@ -89,7 +96,7 @@ std::vector<ListedPacket> ListVideoPackets(const std::string& path) {
 TempFolderOverride::TempFolderOverride(const TempDir& folder) {
   for (const char* name : {"TMPDIR", "TMP", "TEMP"}) {
     const char* value = std::getenv(name);
-    saved_.emplace_back(name, value ? value : "");
+    saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
     SetVariable(name, folder.path());
   }
 }

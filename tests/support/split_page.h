@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -49,7 +50,7 @@ class TempFolderOverride {
   ~TempFolderOverride();
 
  private:
-  std::vector<std::pair<std::string, std::string>> saved_;
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // none: it was not set
 };
 
 }  // namespace clipwright::testing
