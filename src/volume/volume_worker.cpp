@@ -79,8 +79,9 @@ class VolumeRun {
   }
 
   std::string MetadataOptions() {
-    Dialog* settings = requests_.Page(PAGE_SETTINGS);
-    return settings != nullptr ? BuildMetadataOptions(*settings) : std::string();
+    std::string options;
+    AppendGeneralOptions(options, requests_, kMetadataOptionsFirstEntry);
+    return options;
   }
 
   bool MakeWorkingFile(const std::string& listed, int audio) {
