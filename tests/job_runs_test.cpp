@@ -30,17 +30,13 @@ using testing::TempDir;
 
 using testing::PlayTime;
 using testing::StreamKinds;
+using testing::SummaryOf;
 
 // FFmpeg decodes the whole file without a single error.
 bool Decodes(const std::string& path) {
   const auto output = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -v error -i " +
                                           testing::Quoted(path) + " -f null -");
   return output && output->empty();
-}
-
-std::string SummaryOf(int successes, int failures) {
-  return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) +
-         " ファイル";
 }
 
 const char* const kVideoAudio = "-c:v libx264 -preset ultrafast -g 25 -c:a aac -shortest";
