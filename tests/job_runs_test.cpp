@@ -30,24 +30,13 @@ using testing::TempDir;
 
 using testing::PlayTime;
 using testing::StreamKinds;
+using testing::SummaryOf;
 
 // FFmpeg decodes the whole file without a single error.
 bool Decodes(const std::string& path) {
   const auto output = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -v error -i " +
                                           testing::Quoted(path) + " -f null -");
   return output && output->empty();
-}
-
-std::vector<std::string> Names(const std::string& folder) {
-  std::vector<std::string> names;
-  for (const auto& entry : platform::ListFolder(folder)) names.push_back(entry.name);
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string SummaryOf(int successes, int failures) {
-  return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) +
-         " ファイル";
 }
 
 const char* const kVideoAudio = "-c:v libx264 -preset ultrafast -g 25 -c:a aac -shortest";
@@ -123,7 +112,7 @@ TEST_F(JobRunTest, SplitCutsTheRangeAndNamesIt) {
   settings().SetChecked(IDC_TEMP_COPIES, true);
   Run(OP_SPLIT, split);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
-  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"clip.mp4", "clip_00001.000-00002.000_1.mp4",
+  EXPECT_EQ(media.Names(), (std::vector<std::string>{"clip.mp4", "clip_00001.000-00002.000_1.mp4",
                                                            "clip_2.mp4"}));
   EXPECT_EQ(StreamKinds(media.File("clip_2.mp4")), (std::vector<std::string>{"Video", "Audio"}));
 }
@@ -148,7 +137,7 @@ TEST_F(JobRunTest, ConcatenateJoinsFilesWithJapaneseNamesAndQuotes) {
   Run(OP_CONCATENATE, concatenate);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
   EXPECT_NEAR(PlayTime(media.File("Don't Stop_2.mp4")), 2, 0.3);
-  EXPECT_EQ(Names(media.path()),
+  EXPECT_EQ(media.Names(),
             (std::vector<std::string>{"Don't Stop.mp4", "Don't Stop_1.mp4", "Don't Stop_2.mp4", "夏の動画.mp4"}));
 }
 
@@ -172,7 +161,7 @@ TEST_F(JobRunTest, MultiplexJoinsTheCheckedStreamsOfTwoFiles) {
   Run(OP_MULTIPLEX, mux);
   EXPECT_EQ(Summary(), SummaryOf(1, 0));
   EXPECT_EQ(StreamKinds(media.File("sound_2.mkv")), (std::vector<std::string>{"Audio"}));
-  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"sound.m4a", "sound_1.mkv", "sound_2.mkv", "video.mp4"}));
+  EXPECT_EQ(media.Names(), (std::vector<std::string>{"sound.m4a", "sound_1.mkv", "sound_2.mkv", "video.mp4"}));
 }
 
 TEST_F(JobRunTest, SeparateTakesTheAudioOfEveryFile) {
@@ -244,7 +233,7 @@ TEST_F(JobRunTest, ConvertWithSpeedAndAFileThatIsNoMedia) {
   EXPECT_EQ(StreamKinds(media.File("movie_1.mp4")), (std::vector<std::string>{"Video", "Audio"}));
   EXPECT_NEAR(PlayTime(media.File("movie_1.mp4")), 1, 0.3);
   EXPECT_TRUE(Decodes(media.File("movie_1.mp4")));
-  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
+  EXPECT_EQ(media.Names(), (std::vector<std::string>{"movie.mkv", "movie_1.mp4", "notes.txt"}));
 }
 
 // FFmpeg refuses H.264 in WebM after it has written a header and printed "video" among its
@@ -258,7 +247,7 @@ TEST_F(JobRunTest, AFileFfmpegEndsWithAnErrorFailsAndLeavesNothing) {
   Run(OP_CONVERT, convert);
   EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイルの変換に失敗しました。");
   EXPECT_EQ(Summary(), SummaryOf(0, 1));
-  EXPECT_EQ(Names(media.path()), (std::vector<std::string>{"movie.mp4"}));
+  EXPECT_EQ(media.Names(), (std::vector<std::string>{"movie.mp4"}));
 }
 
 // The user presses 中断 at each stage of a run: while the temp copies are made, as FFmpeg runs,
@@ -350,7 +339,7 @@ void ConvertToMp3WithoutTags(AbortRunTest& t) {
 TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
   const AbortCase& c = GetParam();
   c.set_up(*this);
-  const std::vector<std::string> inputs = Names(media.path());
+  const std::vector<std::string> inputs = media.Names();
   AbortWhenShown aborting(job.abort, c);
   job.operation = c.operation;
   const int page_index = c.operation == OP_CONCATENATE ? PAGE_CONCATENATE
@@ -362,7 +351,7 @@ TEST_P(AbortRunTest, LeavesNothingOfTheRunBehind) {
   std::vector<std::string> expected = inputs;
   expected.insert(expected.end(), c.made.begin(), c.made.end());
   std::sort(expected.begin(), expected.end());
-  EXPECT_EQ(Names(media.path()), expected);
+  EXPECT_EQ(media.Names(), expected);
   for (const std::string& output : c.made) {
     EXPECT_TRUE(Decodes(media.File(output))) << output;
     std::string bytes;

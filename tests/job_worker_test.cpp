@@ -20,6 +20,7 @@ namespace {
 
 using testing::FakeDialog;
 using testing::FakeRequests;
+using testing::SummaryOf;
 using testing::TempDir;
 
 // A progress dialog that also keeps the order of the calls of the end-of-run contract.
@@ -105,10 +106,6 @@ class JobWorkerTest : public ::testing::Test {
   void Run(FakeDialog& page) { JobWorker(job, progress, page, requests); }
 
   std::string Summary() { return progress.Text(IDC_PROGRESS_STATUS); }
-  static std::string SummaryOf(int successes, int failures) {
-    return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) +
-           " ファイル";
-  }
 
   TempDir tools;
   TempDir media;

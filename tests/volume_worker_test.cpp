@@ -34,12 +34,9 @@ namespace clipwright {
 namespace {
 
 using testing::Quoted;
+using testing::SummaryOf;
 using Names = std::vector<std::string>;
 using Maker = std::function<bool(const std::string& path)>;
-
-std::string Summary(int successes, int failures) {
-  return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) + " ファイル";
-}
 
 std::string Bytes(const std::string& path) {
   std::string bytes;
@@ -159,7 +156,7 @@ TEST_P(VolumeRealFileTest, OutputCarriesTheRecommendedGain) {
   page().SetChecked(IDC_VOLUME_POWER_OFF, true);
   List(source);
 
-  EXPECT_EQ(Run(), Summary(1, 0)) << ::testing::PrintToString(Statuses());
+  EXPECT_EQ(Run(), SummaryOf(1, 0)) << ::testing::PrintToString(Statuses());
   const std::string output = folder + c.output;
   Names names = c.taken;
   names.insert(names.end(), {c.name, c.output});
@@ -271,7 +268,7 @@ TEST_P(VolumeFailureTest, FailsTheFileAndLeavesOnlyTheSource) {
   List(listed, c.streams);
   const std::string before = Bytes(listed);
 
-  EXPECT_EQ(Run(), Summary(0, 1));
+  EXPECT_EQ(Run(), SummaryOf(0, 1));
   Names expected = c.statuses;
   expected.push_back("ゲイン適用に失敗しました。");
   const Names all = Statuses();
@@ -321,7 +318,7 @@ TEST_F(VolumeWorkerTest, AbortFailsEveryRemainingFileAtItsFirstToolStep) {
   }
   page().SetChecked(IDC_VOLUME_POWER_OFF, true);
   AnswerRuns([&](int, const std::string&, AnalysisResult&) { return (job.abort = 1) == 0; });
-  EXPECT_EQ(Run(), Summary(0, 3));
+  EXPECT_EQ(Run(), SummaryOf(0, 3));
   EXPECT_EQ(runs.size(), 1u);
   EXPECT_EQ(dir.Names(), (Names{"a.mp3", "b.m4a", "c.mp3"}));
   EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));

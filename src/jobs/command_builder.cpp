@@ -30,6 +30,7 @@ constexpr GeneralOption kGeneralOptions[] = {
     {IDC_OPT_MAP_METADATA, true}, {IDC_OPT_BITEXACT, false},
 };
 constexpr int kCopyOperationsFirstEntry = 14;
+static_assert(kGeneralOptions[kMetadataOptionsFirstEntry].box == IDC_OPT_MAP_CHAPTERS);
 
 std::string InputPiece(const std::string& path) { return " -i \"" + path + "\""; }
 

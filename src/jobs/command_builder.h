@@ -39,8 +39,13 @@ struct JobFiles {
 bool BuildJobCommand(JobContext& job, Dialog& page, Dialog& progress, Requests& requests, std::string_view ffmpeg,
                      int file_index, bool temp_copies, JobFiles* files);
 
+// The entry from which the settings page's options are only the metadata ones: -map_chapters,
+// -map_metadata and the bitexact flags (entries 15 to 17), which the volume job's copies take.
+inline constexpr int kMetadataOptionsFirstEntry = 15;
+
 // Appends " " + option text for every checked option of the settings page from entry
-// `first_entry` (0 for a convert, 14 for the copy operations) to the last, entry 17.
+// `first_entry` (0 for a convert, 14 for the copy operations, kMetadataOptionsFirstEntry) to the
+// last, entry 17.
 void AppendGeneralOptions(std::string& text, Requests& requests, int first_entry);
 
 // The argument of settings box `box`: empty when it is not checked, else its caption as the page

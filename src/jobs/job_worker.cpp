@@ -2,6 +2,7 @@
 
 #include <memory>
 
+#include "common/ascii_case.h"
 #include "common/control_ids.h"
 #include "common/limits.h"
 #include "jobs/command_builder.h"
@@ -31,15 +32,6 @@ const char* OperationWord(int operation) {
 }
 
 namespace {
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    const auto lower = [](char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (lower(a[i]) != lower(b[i])) return false;
-  }
-  return true;
-}
 
 int FileCount(const JobContext& job, Dialog& page) {
   switch (job.operation) {

@@ -1,8 +1,6 @@
 #include "volume/volume_commands.h"
 
 #include "common/ascii_case.h"
-#include "common/control_ids.h"
-#include "jobs/command_builder.h"
 #include "jobs/number_text.h"
 
 namespace clipwright {
@@ -33,20 +31,6 @@ int FindAudioStream(const FileEntry& file) {
     }
   }
   return -1;
-}
-
-std::string BuildMetadataOptions(Dialog& settings) {
-  struct Box {
-    int id;
-    bool has_value;
-  };
-  static constexpr Box kBoxes[] = {{IDC_OPT_MAP_CHAPTERS, true}, {IDC_OPT_MAP_METADATA, true}, {IDC_OPT_BITEXACT, false}};
-  std::string options;
-  for (const Box& box : kBoxes) {
-    const std::string option = GetOptionText(settings, box.id, box.has_value);
-    if (!option.empty()) options += " " + option;
-  }
-  return options;
 }
 
 std::string CopyCommand(std::string_view ffmpeg, std::string_view input, std::string_view map,

@@ -1,12 +1,11 @@
 // What the volume job decides for one listed file before it runs anything: which stream is the
-// audio, how the working file is made, the metadata options, and the command lines of its steps.
+// audio, how the working file is made, and the command lines of its steps.
 #pragma once
 
 #include <string>
 #include <string_view>
 
 #include "analysis/stream_model.h"
-#include "common/dialog.h"
 
 namespace clipwright {
 
@@ -22,14 +21,9 @@ WorkingCopy ChooseWorkingCopy(std::string_view extension, bool audio_only);
 // written), the only audio AACGain changes; -1 when there is none.
 int FindAudioStream(const FileEntry& file);
 
-// The metadata options of the settings page, each with a blank before it, in the order
-// -map_chapters (1400 with its value 1401), -map_metadata (1402 with 1403) and the bitexact
-// flags (1404), for the boxes that are checked; empty when none is.
-std::string BuildMetadataOptions(Dialog& settings);
-
-// FFmpeg's stream copy of `input` into `output`: `map` ("-map 0:n" or empty) and the metadata
-// options as built above. `output` is a file the job has just created, so FFmpeg is told to
-// write over it.
+// FFmpeg's stream copy of `input` into `output`: `map` ("-map 0:n" or empty) and the settings
+// page's metadata options (from kMetadataOptionsFirstEntry, each with a blank before it).
+// `output` is a file the job has just created, so FFmpeg is told to write over it.
 std::string CopyCommand(std::string_view ffmpeg, std::string_view input, std::string_view map,
                         std::string_view options, std::string_view output);
 

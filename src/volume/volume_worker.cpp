@@ -13,7 +13,6 @@
 #include "jobs/tag_header.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "platform/text.h"
 #include "tools/output_scanner.h"
 #include "volume/target_level.h"
 #include "volume/volume_commands.h"
@@ -80,8 +79,9 @@ class VolumeRun {
   }
 
   std::string MetadataOptions() {
-    Dialog* settings = requests_.Page(PAGE_SETTINGS);
-    return settings != nullptr ? BuildMetadataOptions(*settings) : std::string();
+    std::string options;
+    AppendGeneralOptions(options, requests_, kMetadataOptionsFirstEntry);
+    return options;
   }
 
   bool MakeWorkingFile(const std::string& listed, int audio) {
@@ -188,7 +188,7 @@ class VolumeRun {
   // Runs one tool step. A step that has not started when 中断 was pressed is not started: it
   // fails as aborted, as it would have at its end.
   int RunStep(const std::string& command, int mode, int* gain, const std::string& folder) {
-    if (static_cast<int>(platform::Utf16Length(command)) + 2 > COMMAND_LIMIT) {
+    if (CommandCounter(command) > COMMAND_LIMIT) {
       Status("コマンドの作成に失敗しました。");
       return VERDICT_FAILURE;
     }

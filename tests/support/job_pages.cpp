@@ -48,4 +48,8 @@ void SelectOption(FakeDialog& convert, int combo_id, const std::string& text) {
   convert.SetComboIndex(combo_id, static_cast<int>(found - list->items.begin()));
 }
 
+std::string SummaryOf(int successes, int failures) {
+  return "作成結果\r\n成功： " + std::to_string(successes) + " ファイル\r\n失敗： " + std::to_string(failures) + " ファイル";
+}
+
 }  // namespace clipwright::testing

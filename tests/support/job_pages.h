@@ -1,6 +1,6 @@
 // Fake pages for the job tests, filled as the real pages are at start: the settings page's
 // captions and value lists at their defaults, a page's output container, the convert page's
-// option lists.
+// option lists; and the summary a run ends with.
 #pragma once
 
 #include <string>
@@ -20,5 +20,7 @@ void SelectContainer(FakeDialog& page, int combo_id, const std::string& containe
 void FillConvertOptionLists(FakeDialog& convert);
 // Selects the item `text` of an option list of the convert page; fails the test if it is missing.
 void SelectOption(FakeDialog& convert, int combo_id, const std::string& text);
+// The progress dialog's summary (9502) after a run with these counts.
+std::string SummaryOf(int successes, int failures);
 
 }  // namespace clipwright::testing
