@@ -315,6 +315,32 @@ TEST_F(JobWorkerTest, AnInputTxtMadeWhileTheCopiesAreMadeIsLeftAlone) {
   EXPECT_EQ(platform::ListFolder(media.path()).size(), 4u);  // a.mp4, b.mp4, input.txt and b_1.mp4
 }
 
+// An abort that comes before FFmpeg started (here while the too-long command is shown) removes
+// nothing at the output's name: whatever is there now is not this run's.
+TEST_F(JobWorkerTest, AnAbortBeforeFfmpegStartsRemovesNothing) {
+  class SavingWhileTheBoxIsUp : public RecordingDialog {
+   public:
+    explicit SavingWhileTheBoxIsUp(std::atomic<int>& abort) : abort_(abort) {}
+    int MessageBox(std::string_view text, std::string_view caption, unsigned buttons) override {
+      platform::WriteWholeFile(OutputOf(std::string(text)), "a user's file");
+      abort_ = 1;
+      return RecordingDialog::MessageBox(text, caption, buttons);
+    }
+
+   private:
+    std::atomic<int>& abort_;
+  };
+  FakeDialog& concatenate = requests.page(PAGE_CONCATENATE);
+  concatenate.AddRows(IDC_CONCAT_FILES, {media.Write("a.mp4", "a"), media.Write("b.mp4", "b")});
+  concatenate.AddRows(IDC_CONCAT_STREAMS, std::vector<std::string>(60, "Stream #0:0: Audio: aac"), true);
+  testing::SelectContainer(concatenate, IDC_CONCAT_CONTAINER, "mp4");
+  job.operation = OP_CONCATENATE;
+  SavingWhileTheBoxIsUp shown(job.abort);
+  JobWorker(job, shown, concatenate, requests);
+  EXPECT_TRUE(commands.empty());
+  EXPECT_EQ(media.Names(), (std::vector<std::string>{"a.mp4", "b.mp4", "input_1.mp4"}));
+}
+
 TEST(OperationWord, Words) {
   EXPECT_STREQ(OperationWord(OP_SPLIT), "分割");
   EXPECT_STREQ(OperationWord(OP_CONCATENATE), "連結");

@@ -55,8 +55,10 @@ double FileDuration(const JobContext& job, int file_index) {
   return job.files->files[static_cast<std::size_t>(file_index)].duration;
 }
 
-// Temp copies and the concat list of one file go, and the output takes its final name.
-void PostProcess(JobContext& job, Dialog& page, bool temp_copies, const JobFiles& files) {
+// Temp copies and the concat list of one file go, and the output takes its final name when this
+// run made it: only a success leaves one, for a failed or aborted run removes its own, and
+// whatever else has the name then is not this run's to move.
+void PostProcess(JobContext& job, Dialog& page, bool temp_copies, const JobFiles& files, bool succeeded) {
   int slots = 0;
   bool single_copy = false;
   if (temp_copies) {
@@ -75,7 +77,7 @@ void PostProcess(JobContext& job, Dialog& page, bool temp_copies, const JobFiles
   } else if (job.operation != OP_SPLIT && job.operation != OP_CONCATENATE) {
     return;  // the output keeps the free name it was written under
   }
-  FinishOutputFiles(job, files.display_name, files.output_path, slots, single_copy);
+  FinishOutputFiles(job, files.display_name, succeeded ? files.output_path : std::string(), slots, single_copy);
 }
 
 }  // namespace
@@ -103,17 +105,19 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
       const bool built = BuildJobCommand(job, page, progress, requests, ffmpeg, file_index, temp_copies, &files);
       // An abort while the copies were made ends the run before FFmpeg starts.
       int verdict = VERDICT_ABORTED;
+      bool ran = false;
       std::string capture;
       if (job.abort.load() == 0) {
         if (!built) {
           progress.SetText(IDC_PROGRESS_PROCESS, files.failure.empty() ? "コマンドの作成に失敗しました。" : files.failure);
           // The copies and the concat list made for the refused command are not left behind.
-          PostProcess(job, page, temp_copies, files);
+          PostProcess(job, page, temp_copies, files, false);
           continue;
         }
         progress.SetText(IDC_PROGRESS_FILE, files.display_name);
         progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを" + word + "中です．．．");
         auto result = std::make_unique<AnalysisResult>();
+        ran = true;
         verdict = job.scan_output
                       ? job.scan_output(*result, progress, job.abort, files.command, SCAN_JOB, nullptr,
                                         FileDuration(job, file_index))
@@ -136,9 +140,10 @@ void JobWorker(JobContext& job, Dialog& progress, Dialog& page, Requests& reques
       } else {
         progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの" + word + "に失敗しました。");
       }
-      // A failed or aborted file leaves no unfinished output behind.
-      if (verdict != VERDICT_SUCCESS) RemoveUnfinishedOutput(job, files.output_path, capture);
-      PostProcess(job, page, temp_copies, files);
+      // A failed or aborted file leaves no unfinished output behind. Before FFmpeg ran, whatever has
+      // the output's name is not this run's.
+      if (ran && verdict != VERDICT_SUCCESS) RemoveUnfinishedOutput(job, files.output_path, capture);
+      PostProcess(job, page, temp_copies, files, verdict == VERDICT_SUCCESS);
       if (aborted) break;
     }
   }
