@@ -32,11 +32,30 @@ struct PacketListing {
 PacketListing ScanPacketListing(std::string_view listing);
 
 struct KeyPacket {
+  std::int64_t place = 0;                    // the packet's place in the listing, in decode order
   double decode_time = 0;                    // seconds
   std::optional<double> presentation_time;   // seconds; none in files without them
 };
 
 // The key packets that have a decode time, in decode order; empty without a time base.
 std::vector<KeyPacket> KeyPacketsOf(const PacketListing& listing);
+
+// What a listing of every stream of a file ("-map 0 -c copy -f framecrc -") tells of each: its
+// kind (from the "#media_type" header line), its packets and where they start and end.
+enum class StreamKind { kUnknown, kVideo, kAudio, kSubtitle, kData, kAttachment };
+
+struct ListedStream {
+  StreamKind kind = StreamKind::kUnknown;
+  double time_base = 0;          // seconds per tick; 0 when the header gave none
+  std::int64_t packets = 0;
+  bool first_is_key = false;     // the first packet in decode order is a keyframe
+  // Seconds the packets play: their durations added up, less those flagged to be discarded
+  // (an encoder's priming, cut away by an edit list).
+  double played = 0;
+};
+
+// The streams of a whole-file listing, by index; a stream with a header line but no packet is
+// listed with 0 packets. Broken lines are passed over.
+std::vector<ListedStream> ScanStreamListing(std::string_view listing);
 
 }  // namespace clipwright

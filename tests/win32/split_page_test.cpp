@@ -8,7 +8,7 @@
 
 #include "analysis/split_range.h"
 #include "common/control_ids.h"
-#include "jobs/number_text.h"
+#include "tools/number_text.h"
 #include "platform/files.h"
 #include "support/media.h"
 #include "support/split_page.h"

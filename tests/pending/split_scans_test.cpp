@@ -14,7 +14,7 @@
 #include "common/control_ids.h"
 #include "jobs/job_worker.h"
 #include "jobs/keyframe_split_worker.h"
-#include "jobs/number_text.h"
+#include "tools/number_text.h"
 #include "jobs/split_job.h"
 #include "platform/files.h"
 #include "platform/paths.h"

@@ -1,0 +1,93 @@
+#include "jobs/output_check.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "tools/tool_runner.h"
+
+namespace clipwright {
+namespace {
+
+bool NeedsPackets(StreamKind kind) { return kind == StreamKind::kVideo || kind == StreamKind::kAudio; }
+
+CheckResult Failed(CheckFailure failure, std::int64_t first = 0, std::int64_t second = 0) {
+  return CheckResult{failure, first, second, false};
+}
+
+std::int64_t Milliseconds(double seconds) { return std::llround(seconds * 1000); }
+
+}  // namespace
+
+CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected) {
+  const auto asked = static_cast<std::int64_t>(expected.streams.size());
+  if (streams.empty()) return Failed(CheckFailure::kStreamCount, asked > 0 ? asked : 1, 0);
+  if (asked > 0 && static_cast<std::int64_t>(streams.size()) != asked) {
+    return Failed(CheckFailure::kStreamCount, asked, static_cast<std::int64_t>(streams.size()));
+  }
+  std::int64_t packets = 0;
+  for (std::size_t i = 0; i < streams.size(); ++i) {
+    packets += streams[i].packets;
+    // Video and audio play from start to end; a subtitle or data stream may have nothing to say
+    // in a piece.
+    const StreamKind kind = asked > 0 ? expected.streams[i] : streams[i].kind;
+    if (!expected.cut && NeedsPackets(kind) && streams[i].packets == 0) {
+      return Failed(CheckFailure::kEmptyStream, static_cast<std::int64_t>(i));
+    }
+  }
+  if (packets == 0) return Failed(CheckFailure::kEmptyStream, 0);
+
+  if (expected.cut_video) {
+    const auto index = static_cast<std::size_t>(*expected.cut_video);
+    if (index >= streams.size()) return Failed(CheckFailure::kStreamCount, asked, static_cast<std::int64_t>(streams.size()));
+    const ListedStream& video = streams[index];
+    if (video.packets == 0) return Failed(CheckFailure::kEmptyStream, *expected.cut_video);
+    if (!video.first_is_key) return Failed(CheckFailure::kNotKeyframe);
+    if (expected.video_packets && video.packets != *expected.video_packets) {
+      return Failed(CheckFailure::kPacketCount, *expected.video_packets, video.packets);
+    }
+  }
+  if (expected.audio_length) {
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+      const StreamKind kind = asked > 0 ? expected.streams[i] : streams[i].kind;
+      if (kind != StreamKind::kAudio) continue;
+      if (streams[i].packets == 0) return Failed(CheckFailure::kEmptyStream, static_cast<std::int64_t>(i));
+      // A millisecond of slack for the rounding of the container's time base.
+      if (std::abs(streams[i].played - *expected.audio_length) > expected.audio_frame + 0.001) {
+        return Failed(CheckFailure::kLength, Milliseconds(*expected.audio_length), Milliseconds(streams[i].played));
+      }
+      break;
+    }
+  }
+  return {};
+}
+
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output, bool whole) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(output).AddWords("-map 0 -c copy");
+  // Each stream stops after its first packet, and FFmpeg once all have.
+  if (!whole) command.AddWords("-frames 1");
+  command.AddWords("-f framecrc -");
+  return command;
+}
+
+CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                        const std::atomic<int>& abort) {
+  NullObserver nobody;
+  std::string listing;
+  std::optional<int> exit_code;
+  const CommandLine command = ListingCommand(ffmpeg, output, expected.cut);
+  if (RunTool(listing, nobody, abort, command.Text(), SCAN_PROBE, 0, RunToolLimits{}, &exit_code) == 0) {
+    return Failed(CheckFailure::kUnreadable);
+  }
+  if (abort.load() != 0) return CheckResult{CheckFailure::kNone, 0, 0, true};
+  if (exit_code != 0) {
+    // A file FFmpeg opens but finds no stream in ends the listing with an error too.
+    const bool no_streams = listing.find("matches no streams") != std::string::npos ||
+                            listing.find("does not contain any stream") != std::string::npos;
+    return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
+                      : Failed(CheckFailure::kUnreadable);
+  }
+  return JudgeListing(ScanStreamListing(listing), expected);
+}
+
+}  // namespace clipwright
