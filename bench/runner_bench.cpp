@@ -15,7 +15,7 @@
 #include <string_view>
 #include <vector>
 
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "tools/analysis_result.h"
 #include "tools/scan_capture.h"
 #include "tools/tool_runner.h"

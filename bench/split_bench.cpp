@@ -18,11 +18,11 @@
 #include <vector>
 
 #include "analysis/analysis_job.h"
-#include "analysis/split_range.h"
+#include "ui/split_range.h"
 #include "analysis/split_scans.h"
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 
 namespace {
 

@@ -5,9 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "volume/volume_worker.h"
 
 int main(int argc, char** argv) {

@@ -53,8 +53,6 @@ struct IntakeOutcome {
   bool scan_failed = false;  // the split page's scan failed
   // The split page's file has been probed and scanned without a failure: the page sets up its range.
   bool split_ready() const { return !not_added && !aborted && !scan_failed; }
-  // The analysis dialog ends with 2 after an abort or a failed scan, else with 1.
-  int DialogResult() const { return aborted || scan_failed ? 2 : 1; }
 };
 
 // The analysis worker: probes every path of the batch in order.

@@ -50,7 +50,10 @@ std::optional<SplitCut> SplitRangeCut(const SplitPageState& split) {
   cut.end_time = FrameTime(split, split.end_frame);
   cut.length = cut.end_time - cut.start_time;
   cut.audio_length = cut.length;
-  cut.audio_frame = FrameTime(split, 1) - FrameTime(split, 0);
+  // The first frame starts at 0 whatever the encoder's delay cut from it; the others show the
+  // length of a frame.
+  const std::uint32_t last = split.last_frame_index;
+  cut.audio_frame = last >= 2 ? (FrameTime(split, last) - FrameTime(split, 1)) / (last - 1) : FrameTime(split, last);
   return cut;
 }
 

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cmath>
 
-#include "tools/tool_runner.h"
+#include <memory>
+
+#include "platform/process.h"
 
 namespace clipwright {
 namespace {
@@ -61,33 +63,62 @@ CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputE
   return {};
 }
 
-CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output, bool whole) {
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output) {
   CommandLine command(ffmpeg);
-  command.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(output).AddWords("-map 0 -c copy");
-  // Each stream stops after its first packet, and FFmpeg once all have.
-  if (!whole) command.AddWords("-frames 1");
-  command.AddWords("-f framecrc -");
+  command.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(output);
+  command.AddWords("-map 0 -c copy -f framecrc -");
   return command;
 }
 
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort) {
-  NullObserver nobody;
-  std::string listing;
-  std::optional<int> exit_code;
-  const CommandLine command = ListingCommand(ffmpeg, output, expected.cut);
-  if (RunTool(listing, nobody, abort, command.Text(), SCAN_PROBE, 0, RunToolLimits{}, &exit_code) == 0) {
-    return Failed(CheckFailure::kUnreadable);
+  // How long one wait for the listing may block before the abort flag is looked at again.
+  constexpr int kWaitMs = 40;
+  constexpr std::size_t kChunkLimit = 1024 * 1024;
+  const std::unique_ptr<platform::ChildProcess> child =
+      platform::ChildProcess::Start(ListingCommand(ffmpeg, output).Text());
+  if (!child) return Failed(CheckFailure::kUnreadable);
+  StreamListingReader reader;
+  std::string errors;  // FFmpeg's error lines share the pipe; only the start of them is kept
+  const auto take = [&] {
+    const std::string chunk = child->ReadAvailable(kChunkLimit);
+    reader.Feed(chunk);
+    if (errors.size() < 4096) errors += chunk.substr(0, 4096);
+    return !chunk.empty();
+  };
+  // The listing only reads the file: it may be ended at any moment.
+  const auto stop = [&] {
+    child->Terminate();
+    while (!child->WaitForExit(kWaitMs)) {
+    }
+  };
+  for (;;) {
+    if (abort.load() != 0) {
+      stop();
+      return CheckResult{CheckFailure::kNone, 0, 0, true};
+    }
+    child->WaitForOutputOrExit(kWaitMs);
+    take();
+    // Anything but a cut is seen enough once every stream has shown a packet.
+    if (!expected.cut && reader.EveryStreamHasAPacket()) {
+      stop();
+      return JudgeListing(reader.streams(), expected);
+    }
+    if (child->HasExited()) {
+      while (take()) {
+      }
+      break;
+    }
   }
-  if (abort.load() != 0) return CheckResult{CheckFailure::kNone, 0, 0, true};
-  if (exit_code != 0) {
+  reader.Finish();
+  if (child->ExitCode() != 0) {
     // A file FFmpeg opens but finds no stream in ends the listing with an error too.
-    const bool no_streams = listing.find("matches no streams") != std::string::npos ||
-                            listing.find("does not contain any stream") != std::string::npos;
+    const bool no_streams = errors.find("matches no streams") != std::string::npos ||
+                            errors.find("does not contain any stream") != std::string::npos;
     return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
                       : Failed(CheckFailure::kUnreadable);
   }
-  return JudgeListing(ScanStreamListing(listing), expected);
+  return JudgeListing(reader.streams(), expected);
 }
 
 }  // namespace clipwright

@@ -1,6 +1,6 @@
 // The check that makes an output count: FFmpeg reads the output back and lists its packets, and
 // the listing must show what the command asked for. A cut is listed whole (its packets are
-// counted); any other output only up to the first packet of each stream, which is enough to show
+// counted); any other output only until each stream has shown a packet, which is enough to show
 // that every stream made it and costs little however long the file.
 #pragma once
 
@@ -36,10 +36,11 @@ struct CheckResult {
 // Judges the listing of an output against what it should hold.
 CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected);
 
-// The command that lists `output`: every stream, whole or up to each stream's first packet.
-CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output, bool whole);
+// The command that lists every packet of every stream of `output`.
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
 
-// Lists `output` with FFmpeg and judges it.
+// Lists `output` with FFmpeg and judges it. A cut's listing is read whole; any other ends as
+// soon as every stream has shown a packet.
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort);
 

@@ -110,38 +110,58 @@ ListedStream& StreamAt(std::vector<ListedStream>& streams, std::size_t index) {
 
 }  // namespace
 
-std::vector<ListedStream> ScanStreamListing(std::string_view listing) {
-  std::vector<ListedStream> streams;
-  for (std::size_t start = 0; start < listing.size();) {
-    const std::size_t end = scan::FindLineEnd(listing, start);
-    const std::string_view line = scan::Span(listing, start, end == npos ? listing.size() : end);
-    start = end == npos ? listing.size() : end + 1;
-    std::size_t index = 0;
-    std::string_view value;
-    if (ReadHeaderLine(line, "tb", &index, &value)) {
-      if (index >= kMostStreams) continue;
-      const std::size_t slash = value.find('/');
-      const std::int64_t num = scan::ReadInteger(value.substr(0, slash));
-      const std::int64_t den = slash == npos ? 0 : scan::ReadInteger(value.substr(slash + 1));
-      StreamAt(streams, index).time_base = num > 0 && den > 0 ? static_cast<double>(num) / static_cast<double>(den) : 0;
-      continue;
-    }
-    if (ReadHeaderLine(line, "media_type", &index, &value)) {
-      if (index < kMostStreams) StreamAt(streams, index).kind = KindNamed(value);
-      continue;
-    }
-    if (line.empty() || line.front() == '#') continue;
-    const PacketFields fields = SplitFields(line);
-    if (fields.count < 6 || !std::all_of(fields.field.begin(), fields.field.begin() + 5, IsNumber)) continue;
-    const std::int64_t number = scan::ReadInteger(fields.field[0]);
-    if (number < 0 || static_cast<std::size_t>(number) >= kMostStreams) continue;
-    ListedStream& stream = StreamAt(streams, static_cast<std::size_t>(number));
-    if (stream.packets++ == 0) stream.first_is_key = (Flags(fields) & kKeyFlag) != 0;
-    if ((Flags(fields) & kDiscardFlag) != 0) continue;
-    const std::int64_t duration = scan::ReadInteger(fields.field[3]);
-    if (duration > 0) stream.played += static_cast<double>(duration) * stream.time_base;
+void StreamListingReader::Feed(std::string_view text) {
+  pending_.append(text);
+  std::size_t start = 0;
+  for (std::size_t end; (end = pending_.find_first_of("\r\n", start)) != std::string::npos; start = end + 1) {
+    ReadLine(std::string_view(pending_).substr(start, end - start));
   }
-  return streams;
+  pending_.erase(0, start);
+}
+
+void StreamListingReader::Finish() {
+  ReadLine(pending_);
+  pending_.clear();
+}
+
+bool StreamListingReader::EveryStreamHasAPacket() const {
+  return packets_seen_ && std::all_of(streams_.begin(), streams_.end(), [](const ListedStream& s) { return s.packets > 0; });
+}
+
+void StreamListingReader::ReadLine(std::string_view line) {
+  std::size_t index = 0;
+  std::string_view value;
+  if (ReadHeaderLine(line, "tb", &index, &value)) {
+    if (index >= kMostStreams) return;
+    const std::size_t slash = value.find('/');
+    const std::int64_t num = scan::ReadInteger(value.substr(0, slash));
+    const std::int64_t den = slash == npos ? 0 : scan::ReadInteger(value.substr(slash + 1));
+    StreamAt(streams_, index).time_base = num > 0 && den > 0 ? static_cast<double>(num) / static_cast<double>(den) : 0;
+    return;
+  }
+  if (ReadHeaderLine(line, "media_type", &index, &value)) {
+    if (index < kMostStreams) StreamAt(streams_, index).kind = KindNamed(value);
+    return;
+  }
+  if (line.empty() || line.front() == '#') return;
+  const PacketFields fields = SplitFields(line);
+  if (fields.count < 6 || !std::all_of(fields.field.begin(), fields.field.begin() + 5, IsNumber)) return;
+  const std::int64_t number = scan::ReadInteger(fields.field[0]);
+  if (number < 0 || static_cast<std::size_t>(number) >= kMostStreams) return;
+  // The header names every stream before the first packet.
+  packets_seen_ = true;
+  ListedStream& stream = StreamAt(streams_, static_cast<std::size_t>(number));
+  if (stream.packets++ == 0) stream.first_is_key = (Flags(fields) & kKeyFlag) != 0;
+  if ((Flags(fields) & kDiscardFlag) != 0) return;
+  const std::int64_t duration = scan::ReadInteger(fields.field[3]);
+  if (duration > 0) stream.played += static_cast<double>(duration) * stream.time_base;
+}
+
+std::vector<ListedStream> ScanStreamListing(std::string_view listing) {
+  StreamListingReader reader;
+  reader.Feed(listing);
+  reader.Finish();
+  return reader.streams();
 }
 
 PacketListing ScanPacketListing(std::string_view listing) {

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -54,8 +55,27 @@ struct ListedStream {
   double played = 0;
 };
 
-// The streams of a whole-file listing, by index; a stream with a header line but no packet is
-// listed with 0 packets. Broken lines are passed over.
+// Reads such a listing as it arrives, line by line.
+class StreamListingReader {
+ public:
+  // Takes the next piece of the listing; a line cut short waits for the rest.
+  void Feed(std::string_view text);
+  // The listing has ended: a last line without its line end is read too.
+  void Finish();
+  // The streams so far, by index; a stream with a header line but no packet yet has 0 packets.
+  const std::vector<ListedStream>& streams() const { return streams_; }
+  // Packets have begun (so the header has named every stream), and every stream has one.
+  bool EveryStreamHasAPacket() const;
+
+ private:
+  void ReadLine(std::string_view line);
+
+  std::vector<ListedStream> streams_;
+  std::string pending_;
+  bool packets_seen_ = false;
+};
+
+// The streams of a whole listing, by index. Broken lines are passed over.
 std::vector<ListedStream> ScanStreamListing(std::string_view listing);
 
 }  // namespace clipwright

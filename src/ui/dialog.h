@@ -1,13 +1,15 @@
-// The boundary between the logic and the windows: a page, the settings page, the main window or
-// the progress dialog, reached by control id. src/ui implements it on a window handle (callable
-// from a worker thread, because every call is carried out by the window's own thread); the tests
-// implement it as an in-memory table. The logic cannot tell the two apart.
+// A page, the settings page, the main window or the progress dialog, reached by control id: what
+// the page logic of src/ui works on. WindowDialog implements it on a window handle (callable from
+// a worker thread, because every call is carried out by the window's own thread); the window
+// tests implement it as an in-memory table.
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "analysis/keyframe_picture.h"
 
 namespace clipwright {
 
@@ -17,17 +19,6 @@ inline constexpr unsigned kMessageYesNo = 0x4;
 inline constexpr int kAnswerOk = 1;
 inline constexpr int kAnswerYes = 6;
 inline constexpr int kAnswerNo = 7;
-
-// A picture as a 24-bit BMP file holds it: rows of blue, green and red samples, each row padded
-// to a multiple of 4 bytes, the bottom row first when the height is positive.
-struct Picture {
-  int width = 0;
-  int height = 0;  // negative: the top row first
-  std::vector<std::uint8_t> rows;
-};
-
-// Bytes per row of a 24-bit picture `width` pixels wide.
-inline std::size_t PictureRowBytes(int width) { return (static_cast<std::size_t>(width) * 24 + 31) / 32 * 4; }
 
 class Dialog {
  public:

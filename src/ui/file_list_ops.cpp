@@ -1,4 +1,4 @@
-#include "analysis/file_list_ops.h"
+#include "ui/file_list_ops.h"
 
 #include <cstddef>
 #include <string>
@@ -88,6 +88,33 @@ int DeleteAllFiles(Dialog& page, const ListPage& list, FileList& files) {
   page.Enable(list.run_button, false);
   files.files.clear();
   return 1;
+}
+
+std::vector<StreamChoice> StreamRows(Dialog& page, int stream_list) {
+  std::vector<StreamChoice> streams;
+  const int rows = page.RowCount(stream_list);
+  for (int row = 0; row < rows; ++row) {
+    streams.push_back(StreamChoice{row, page.RowText(stream_list, row), page.RowChecked(stream_list, row)});
+  }
+  return streams;
+}
+
+std::vector<InputFile> ListedFiles(Dialog& page, const ListPage& list, const FileList& files) {
+  std::vector<InputFile> listed;
+  const int rows = page.RowCount(list.file_list);
+  for (int row = 0; row < rows; ++row) {
+    InputFile file;
+    file.path = page.RowText(list.file_list, row);
+    if (HoldsFile(files, row)) {
+      const FileEntry& entry = files.files[static_cast<std::size_t>(row)];
+      for (std::size_t i = 0; i < entry.streams.size(); ++i) {
+        file.streams.push_back(StreamChoice{static_cast<int>(i), entry.streams[i].text, entry.streams[i].selected != 0});
+      }
+      file.duration = entry.duration;
+    }
+    listed.push_back(std::move(file));
+  }
+  return listed;
 }
 
 int RecordStreamCheck(Dialog& page, const ListPage& list, FileList& files, int stream_row) {

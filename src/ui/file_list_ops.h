@@ -3,12 +3,28 @@
 // focused file, and a stream's check recorded by a mouse click.
 #pragma once
 
-#include "analysis/analysis_job.h"
 #include "analysis/stream_model.h"
-#include "common/control_ids.h"
-#include "common/dialog.h"
+#include "jobs/run_requests.h"
+#include "ui/control_ids.h"
+#include "ui/dialog.h"
 
 namespace clipwright {
+
+// The controls a probed file lands in. A single-file target has a path control and no file
+// list; a list page has a file list and no path control.
+struct ProbeTarget {
+  int path_control = 0;  // static text that shows the path (single-file targets), else 0
+  int file_list = 0;     // file list view (list pages), else 0
+  int stream_list = 0;
+  int run_button = 0;
+};
+
+inline constexpr ProbeTarget kSplitTarget{IDC_SPLIT_PATH, 0, IDC_SPLIT_STREAMS, IDC_SPLIT_RUN};
+inline constexpr ProbeTarget kMultiplexTarget1{IDC_MUX_PATH1, 0, IDC_MUX_STREAMS1, IDC_MUX_RUN};
+inline constexpr ProbeTarget kMultiplexTarget2{IDC_MUX_PATH2, 0, IDC_MUX_STREAMS2, IDC_MUX_RUN};
+
+// Single-file targets take one file from the open-file dialog and from a drop.
+inline bool IsSingleFileTarget(const ProbeTarget& target) { return target.path_control != 0; }
 
 // How a page's stream list shows the streams of its focused file.
 enum class StreamChecks {
@@ -51,6 +67,13 @@ int MoveFileUp(Dialog& page, const ListPage& list, FileList& files);
 int MoveFileDown(Dialog& page, const ListPage& list, FileList& files);
 // Empties both lists and the storage and disables the run button; adding starts at row 0.
 int DeleteAllFiles(Dialog& page, const ListPage& list, FileList& files);
+
+// The rows of a stream list as a run takes them: row n is FFmpeg's stream n, chosen where its
+// check box is checked.
+std::vector<StreamChoice> StreamRows(Dialog& page, int stream_list);
+// The files of a list page as a run takes them: each row's path with its streams (chosen where
+// their flag is set) and its play time.
+std::vector<InputFile> ListedFiles(Dialog& page, const ListPage& list, const FileList& files);
 
 // A mouse click on the check box of stream row `stream_row`: stores the row's check state as
 // the flag of that stream of the selected file. 0 when no file is selected or the row is none of

@@ -1,6 +1,6 @@
-#include "jobs/option_lists.h"
+#include "ui/option_lists.h"
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 
 namespace clipwright {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "common/dialog.h"
+#include "ui/dialog.h"
 
 namespace clipwright {
 

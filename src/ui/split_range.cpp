@@ -1,24 +1,14 @@
-#include "analysis/split_range.h"
+#include "ui/split_range.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "common/control_ids.h"
+#include "analysis/split_scans.h"
+#include "ui/control_ids.h"
 
 namespace clipwright {
 namespace {
-
-// The trackbars' maximum: the keyframe ordinal of the end marker, or the last audio frame.
-std::uint32_t RangeMaximum(const SplitPageState& split) {
-  return KeyframeMode(split) ? split.keyframe_count : split.last_frame_index;
-}
-
-// Frame data that the range can stand on: a video needs a keyframe, an audio file two frames.
-bool HasRange(const SplitPageState& split) {
-  if (RangeMaximum(split) == 0 || split.frame_times.size() <= split.last_frame_index) return false;
-  return !KeyframeMode(split) || split.keyframe_frames.size() > split.keyframe_count;
-}
 
 double FrameTime(const SplitPageState& split, std::uint32_t frame) {
   return frame < split.frame_times.size() ? split.frame_times[frame] : 0;
@@ -89,7 +79,7 @@ void OnSplitAnalysed(SplitPageState& split, Dialog& page) {
 }
 
 void ResetSplitRange(SplitPageState& split, Dialog& page) {
-  if (!HasRange(split)) {
+  if (!HasSplitRange(split)) {
     page.SetTrackPosition(IDC_SPLIT_START_TRACK, 0);
     page.SetTrackPosition(IDC_SPLIT_END_TRACK, 0);
     page.SetText(IDC_SPLIT_START_TIME, "");
@@ -106,13 +96,13 @@ void ResetSplitRange(SplitPageState& split, Dialog& page) {
 }
 
 void SetSplitMaximum(SplitPageState& split, Dialog& page) {
-  if (!HasRange(split)) return;
+  if (!HasSplitRange(split)) return;
   SetEndToMaximum(split, page);
   ShowEnd(split, page);
 }
 
 void MoveSplitStart(SplitPageState& split, Dialog& page) {
-  if (!HasRange(split)) return;
+  if (!HasSplitRange(split)) return;
   const std::uint32_t position = TrackPosition(split, page, IDC_SPLIT_START_TRACK);
   if (KeyframeMode(split)) {
     split.start_key = std::min({position, split.keyframe_count - 1, split.end_key - 1});
@@ -126,7 +116,7 @@ void MoveSplitStart(SplitPageState& split, Dialog& page) {
 }
 
 void MoveSplitEnd(SplitPageState& split, Dialog& page) {
-  if (!HasRange(split)) return;
+  if (!HasSplitRange(split)) return;
   const std::uint32_t position = std::max(TrackPosition(split, page, IDC_SPLIT_END_TRACK), 1u);
   if (KeyframeMode(split)) {
     split.end_key = std::max(position, split.start_key + 1);
@@ -146,13 +136,7 @@ void OnSplitPictureReady(SplitPageState& split, Dialog& page) {
 }
 
 void ClearSplitRange(SplitPageState& split, Dialog& page) {
-  split.last_frame_index = 0;
-  split.frame_times.clear();
-  split.keyframe_count = 0;
-  split.keyframe_frames.clear();
-  split.keyframe_decode_times.clear();
-  split.pictures.Clear();
-  split.start_frame = split.end_frame = split.start_key = split.end_key = 0;
+  ClearSplitFrames(split);
   page.SetText(IDC_SPLIT_PLAY_TIME, FrameTimeText(0));
   page.SetText(IDC_SPLIT_START_TIME, "");
   page.SetText(IDC_SPLIT_END_TIME, "");
@@ -162,27 +146,6 @@ void ClearSplitRange(SplitPageState& split, Dialog& page) {
   }
   page.ShowPicture(IDC_SPLIT_PICTURE, nullptr);
   page.Enable(IDC_SPLIT_RUN, false);
-}
-
-SplitCut KeyframeCut(const SplitPageState& split, std::uint32_t a, std::uint32_t b) {
-  SplitCut cut;
-  cut.start_time = FrameTime(split, KeyframeFrame(split, a));
-  cut.end_time = FrameTime(split, KeyframeFrame(split, b));
-  const std::vector<double>& decode = split.keyframe_decode_times;
-  const bool decode_known = a < decode.size() && b < decode.size();
-  cut.seek_time = decode_known ? decode[a] : cut.start_time;
-  cut.length = (decode_known ? decode[b] : cut.end_time) - cut.seek_time;
-  return cut;
-}
-
-std::optional<SplitCut> SplitRangeCut(const SplitPageState& split) {
-  if (!HasRange(split) || split.start_frame >= split.end_frame) return std::nullopt;
-  if (KeyframeMode(split)) return KeyframeCut(split, split.start_key, split.end_key);
-  SplitCut cut;
-  cut.start_time = cut.seek_time = FrameTime(split, split.start_frame);
-  cut.end_time = FrameTime(split, split.end_frame);
-  cut.length = cut.end_time - cut.start_time;
-  return cut;
 }
 
 }  // namespace clipwright

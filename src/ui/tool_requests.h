@@ -7,7 +7,8 @@
 #include <string>
 #include <string_view>
 
-#include "common/dialog.h"
+#include "tools/run_observer.h"
+#include "ui/dialog.h"
 
 namespace clipwright {
 
@@ -26,8 +27,8 @@ bool RequestAacgainPath(Dialog& settings, Dialog& main_window, std::string* path
 // last page (then nothing is to be written).
 int RequestedPageIndex(std::uintptr_t index);
 
-// A path text as a buffer of PATH_CAPACITY UTF-16 units holds it with its terminator: at most
-// PATH_CAPACITY - 1 units, never a character cut in two (bytes that are no UTF-8 become U+FFFD).
-std::string FitToPathBuffer(std::string_view text);
+// The main window's message about a tool that cannot be used: "ffmpeg.exeがありません。" or
+// "aacgain.exe is not found.".
+void TellToolMissing(Dialog& main_window, Tool tool);
 
 }  // namespace clipwright

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "fuzz_input.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "tools/live_progress.h"
 #include "tools/tool_runner.h"
 

@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "fuzz_input.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "tools/analysis_result.h"
 #include "tools/scan_capture.h"
 

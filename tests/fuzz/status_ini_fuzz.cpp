@@ -10,7 +10,7 @@
 #include "platform/profile_format.h"
 #include "settings/settings_lists.h"
 #include "settings/settings_store.h"
-#include "support/settings_pages.h"
+#include "win32/settings_pages.h"
 
 namespace {
 

@@ -7,10 +7,10 @@
 #include <utility>
 #include <vector>
 
-#include "common/control_ids.h"
-#include "jobs/option_lists.h"
-#include "support/fake_dialog.h"
-#include "support/job_pages.h"
+#include "ui/control_ids.h"
+#include "ui/option_lists.h"
+#include "win32/fake_dialog.h"
+#include "win32/job_pages.h"
 
 namespace clipwright {
 namespace {

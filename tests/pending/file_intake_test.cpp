@@ -8,11 +8,11 @@
 #include <vector>
 
 #include "analysis/error_list.h"
-#include "analysis/file_list_ops.h"
+#include "ui/file_list_ops.h"
 #include "common/limits.h"
 #include "platform/text.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"

@@ -6,11 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "tools/output_scanner.h"

@@ -10,13 +10,13 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "jobs/job_worker.h"
 #include "jobs/tag_header.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
-#include "support/job_pages.h"
+#include "win32/fake_dialog.h"
+#include "win32/job_pages.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"

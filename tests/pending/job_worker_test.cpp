@@ -8,11 +8,11 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
-#include "support/job_pages.h"
+#include "win32/fake_dialog.h"
+#include "win32/job_pages.h"
 #include "support/temp_dir.h"
 
 namespace clipwright {

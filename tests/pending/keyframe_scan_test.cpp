@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "analysis/split_scans.h"
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "platform/files.h"
 #include "platform/temp_folder.h"
 #include "support/media.h"

@@ -5,10 +5,10 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/temp_dir.h"
 #include "test_config.h"
 

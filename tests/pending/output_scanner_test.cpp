@@ -10,9 +10,9 @@
 #include <thread>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"

@@ -9,7 +9,7 @@
 #include "analysis/error_list.h"
 #include "common/limits.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"

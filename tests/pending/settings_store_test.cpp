@@ -6,11 +6,11 @@
 #include <numeric>
 #include <string>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "platform/files.h"
 #include "platform/text.h"
 #include "support/fixture.h"
-#include "support/settings_pages.h"
+#include "win32/settings_pages.h"
 #include "support/temp_dir.h"
 
 namespace clipwright {

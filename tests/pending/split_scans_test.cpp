@@ -10,8 +10,8 @@
 #include <string>
 #include <vector>
 
-#include "analysis/split_range.h"
-#include "common/control_ids.h"
+#include "ui/split_range.h"
+#include "ui/control_ids.h"
 #include "jobs/job_worker.h"
 #include "jobs/keyframe_split_worker.h"
 #include "tools/number_text.h"

@@ -7,9 +7,9 @@
 #include <string>
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "tools/analysis_result.h"

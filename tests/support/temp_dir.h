@@ -2,8 +2,10 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace clipwright::testing {
@@ -30,6 +32,16 @@ class TempDir {
 
  private:
   std::string path_;
+};
+
+// While it lives, the user's temporary folder (TMPDIR, TMP, TEMP) is `folder`.
+class TempFolderOverride {
+ public:
+  explicit TempFolderOverride(const TempDir& folder);
+  ~TempFolderOverride();
+
+ private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // none: it was not set
 };
 
 }  // namespace clipwright::testing

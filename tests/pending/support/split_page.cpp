@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "analysis/file_intake.h"
-#include "analysis/split_range.h"
+#include "ui/split_range.h"
 #include "analysis/split_scans.h"
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "support/media.h"
 #include "test_config.h"
 #include "tools/scan_text.h"

@@ -11,7 +11,7 @@
 
 #include "analysis/analysis_job.h"
 #include "common/limits.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/temp_dir.h"
 
 namespace clipwright::testing {

@@ -6,7 +6,7 @@
 #include <atomic>
 #include <string>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"

@@ -1,10 +1,10 @@
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 
 #include <algorithm>
 #include <cstdio>
 
 #include "common/limits.h"
-#include "settings/tool_requests.h"
+#include "ui/tool_requests.h"
 
 namespace clipwright::testing {
 

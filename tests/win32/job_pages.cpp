@@ -1,20 +1,25 @@
-#include "support/job_pages.h"
+#include "win32/job_pages.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
-#include "jobs/option_lists.h"
+#include "ui/option_lists.h"
 #include "settings/settings_lists.h"
+#include "ui/settings_page.h"
 
 namespace clipwright::testing {
 
 void FillSettingsPage(FakeDialog& settings) {
-  for (const SettingsBox& box : SettingsBoxes()) {
-    settings.SetText(box.id, box.caption);
-    settings.SetChecked(box.id, false);
+  const std::vector<SettingsBox>& boxes = SettingsBoxes();
+  for (std::size_t i = 0; i < boxes.size(); ++i) {
+    const int id = ui::SettingsBoxId(i);
+    settings.SetText(id, boxes[i].caption);
+    settings.SetChecked(id, false);
+    if (boxes[i].list < 0) continue;
+    const SettingsList& list = SettingsLists()[static_cast<std::size_t>(boxes[i].list)];
+    settings.AddCombo(id + 1, list.items, list.default_index);
   }
-  for (const SettingsList& list : SettingsLists()) settings.AddCombo(list.id, list.items, list.default_index);
 }
 
 void CheckOption(FakeDialog& settings, int box, const std::string& value) {

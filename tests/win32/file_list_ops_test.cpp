@@ -1,4 +1,4 @@
-#include "analysis/file_list_ops.h"
+#include "ui/file_list_ops.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 
 namespace clipwright {
 namespace {

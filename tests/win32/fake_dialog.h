@@ -10,8 +10,8 @@
 #include <string_view>
 #include <vector>
 
-#include "common/dialog.h"
-#include "common/requests.h"
+#include "ui/dialog.h"
+#include "ui/requests.h"
 
 namespace clipwright::testing {
 

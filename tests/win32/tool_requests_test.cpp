@@ -1,5 +1,6 @@
 // The main window's requests, through FakeRequests, which answers with the same functions.
-#include "settings/tool_requests.h"
+#include "ui/tool_requests.h"
+#include "settings/run_settings.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +8,10 @@
 #include <ostream>
 #include <string>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/text.h"
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 #include "support/temp_dir.h"
 
 namespace clipwright {

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "support/fake_dialog.h"
+#include "win32/fake_dialog.h"
 
 namespace clipwright::testing {
 

@@ -1,4 +1,4 @@
-#include "analysis/split_range.h"
+#include "ui/split_range.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
-#include "support/fake_dialog.h"
+#include "ui/control_ids.h"
+#include "win32/fake_dialog.h"
 #include "support/temp_dir.h"
 
 namespace clipwright {

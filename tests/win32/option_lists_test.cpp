@@ -1,8 +1,8 @@
-#include "jobs/option_lists.h"
+#include "ui/option_lists.h"
 
 #include <gtest/gtest.h>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "settings/settings_lists.h"
 
 namespace clipwright {
