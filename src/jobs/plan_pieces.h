@@ -20,6 +20,11 @@ FilePlan JobFile(const std::string& display_name, std::vector<std::string> input
 // The step that runs the job's command, logged and reported as the job's own.
 FileStep JobStep(PlannedCommand command, double duration = 0);
 
+// The job's command as the file's step, and after it, for an MP3 output when the settings ask
+// for it, the removal of the ID3 tag FFmpeg writes.
+void AddJobSteps(FilePlan& file, PlannedCommand command, const RunSettings& settings, const std::string& container,
+                 double duration = 0);
+
 // "-map <input>:<number>" for every chosen stream of `streams`, and their kinds, in output order.
 void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamChoice>& streams,
                    std::vector<StreamKind>* kinds);
