@@ -143,7 +143,7 @@ RunPlan PlanConvert(const ConvertRequest& request, const RunSettings& settings) 
       file.expected.streams.clear();
     }
     AddOptionsAndOutput(command, settings, kOverwriteOptionCount);
-    file.steps.push_back(JobStep(std::move(command), input.duration));
+    AddJobSteps(file, std::move(command), settings, input.duration);
     plan.files.push_back(std::move(file));
   }
   return plan;

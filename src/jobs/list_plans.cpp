@@ -29,7 +29,7 @@ RunPlan PlanConcatenate(const ConcatenateRequest& request, const RunSettings& se
   AddStreamMaps(command, 0, request.streams, &file.expected.streams);
   command.AddWords("-c copy");
   AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-  file.steps.push_back(JobStep(std::move(command)));
+  AddJobSteps(file, std::move(command), settings);
   return OneFile(std::move(file));
 }
 
@@ -55,7 +55,7 @@ RunPlan PlanMultiplex(const MultiplexRequest& request, const RunSettings& settin
   }
   command.AddWords("-c copy");
   AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-  file.steps.push_back(JobStep(std::move(command)));
+  AddJobSteps(file, std::move(command), settings);
   return OneFile(std::move(file));
 }
 
@@ -73,7 +73,7 @@ RunPlan PlanSeparate(const SeparateRequest& request, const RunSettings& settings
     AddStreamMaps(command, 0, streams, &file.expected.streams);
     command.AddWords("-c copy");
     AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-    file.steps.push_back(JobStep(std::move(command)));
+    AddJobSteps(file, std::move(command), settings);
     plan.files.push_back(std::move(file));
   }
   return plan;

@@ -1,5 +1,6 @@
 #include "jobs/plan_pieces.h"
 
+#include "common/ascii_case.h"
 #include "platform/paths.h"
 
 namespace clipwright {
@@ -29,6 +30,15 @@ FileStep JobStep(PlannedCommand command, double duration) {
   step.logged = true;
   step.running = StageEvent{Stage::kRunning};
   return step;
+}
+
+void AddJobSteps(FilePlan& file, PlannedCommand command, const RunSettings& settings, double duration) {
+  file.steps.push_back(JobStep(std::move(command), duration));
+  if (!settings.strip_tags || !EqualsIgnoringCase(file.output.extension, ".mp3")) return;
+  FileStep strip;
+  strip.kind = FileStep::Kind::kStripTags;
+  strip.failed = Stage::kTagsFailed;
+  file.steps.push_back(std::move(strip));
 }
 
 void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamChoice>& streams,

@@ -20,6 +20,10 @@ FilePlan JobFile(const std::string& display_name, std::vector<std::string> input
 // The step that runs the job's command, logged and reported as the job's own.
 FileStep JobStep(PlannedCommand command, double duration = 0);
 
+// The job's step, then the removal of the ID3v2 tags FFmpeg writes at the start of an MP3
+// output when the settings ask for it (a removal that fails fails the file).
+void AddJobSteps(FilePlan& file, PlannedCommand command, const RunSettings& settings, double duration = 0);
+
 // "-map <input>:<number>" for every chosen stream of `streams`, and their kinds, in output order.
 void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamChoice>& streams,
                    std::vector<StreamKind>* kinds);

@@ -57,7 +57,7 @@ RunPlan PlanSplit(const SplitRequest& request, const RunSettings& settings) {
   command.AddWords("-c copy");
   AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
   ExpectCut(file.expected, cut, request.file.streams, false);
-  file.steps.push_back(JobStep(std::move(command)));
+  AddJobSteps(file, std::move(command), settings);
   RunPlan plan;
   plan.files.push_back(std::move(file));
   return plan;
