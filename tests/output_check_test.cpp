@@ -115,9 +115,10 @@ std::string Bytes(const std::string& path) {
   return bytes;
 }
 
-// One second of 25 video frames, one keyframe, and a tone.
-std::string Good(const TempDir& dir, const std::string& name) {
-  EXPECT_TRUE(testing::MakeClip(dir.File(name), 1, true, true, "-c:v libx264 -preset ultrafast -g 25 -c:a aac -shortest"));
+// One second of 25 video frames, one keyframe, and a tone. B-frames put the video's first
+// packet before the audio's.
+std::string Good(const TempDir& dir, const std::string& name, const std::string& preset = "ultrafast") {
+  EXPECT_TRUE(testing::MakeClip(dir.File(name), 1, true, true, "-c:v libx264 -preset " + preset + " -g 25 -c:a aac -shortest"));
   return Bytes(dir.File(name));
 }
 
@@ -176,6 +177,7 @@ INSTANTIATE_TEST_SUITE_P(
     Outputs, RealOutputTest,
     ::testing::Values(
         RealCase{"Good", [](const TempDir& dir) { return Good(dir, "good.mp4"); }, false, CheckFailure::kNone},
+        RealCase{"GoodWithBFrames", [](const TempDir& dir) { return Good(dir, "good.mp4", "medium"); }, false, CheckFailure::kNone},
         RealCase{"GoodCut", [](const TempDir& dir) { return Good(dir, "good.mkv"); }, true, CheckFailure::kNone},
         RealCase{"WithoutAnyStream",
                  [](const TempDir& dir) {

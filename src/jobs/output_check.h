@@ -1,7 +1,8 @@
 // The check that makes an output count: FFmpeg reads the output back and lists its packets, and
-// the listing must show what the command asked for. A cut is listed whole (its packets are
-// counted); any other output only up to the first packet of each stream, which is enough to show
-// that every stream made it and costs little however long the file.
+// the listing must show what the command asked for. Every output is listed whole: a cut's packets
+// are counted, and "-frames 1" cannot stop each stream at its first packet, for FFmpeg ends the
+// whole output as soon as any one stream has its count (a stream whose first packet comes later
+// would look empty). Listing is stream copy, so it costs about one read of the file.
 #pragma once
 
 #include <atomic>
@@ -36,8 +37,8 @@ struct CheckResult {
 // Judges the listing of an output against what it should hold.
 CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected);
 
-// The command that lists `output`: every stream, whole or up to each stream's first packet.
-CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output, bool whole);
+// The command that lists every packet of every stream of `output`.
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
 
 // Lists `output` with FFmpeg and judges it.
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
