@@ -199,6 +199,40 @@ TEST_F(RunDriverTest, TheCommandLengthLimitCountsUtf16Units) {
   EXPECT_TRUE(media.Names().empty());
 }
 
+// Every piece of a file deep in folders has a command past the limit: none is run, each counts
+// as failed, and the outputs the run took for them go.
+TEST_F(RunDriverTest, KeyframePiecesWhoseCommandsPassTheLimitAreNotRun) {
+  std::string deep;
+  for (int i = 0; i < 20; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
+  std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+  KeyframeSplitRequest request{InputFile{media.File(deep + "clip.mp4"), {{0, "Stream #0:0: Video: h264"}}, 4}, "mkv", {}};
+  for (std::uint32_t i = 0; i < 4; ++i) {
+    SplitCut cut;
+    cut.seek = i > 0;
+    cut.seek_time = i;
+    cut.length = 1;
+    request.pieces.push_back(KeyframePiece{i * 25, i * 25 + 25, cut});
+  }
+  ExpectSummary(Run(PlanKeyframeSplit(request, settings)), true, 0, 4);
+  EXPECT_TRUE(commands.empty());
+  EXPECT_EQ(EventsOf(Stage::kCommandRefused).size(), 4u);
+  EXPECT_TRUE(std::filesystem::is_empty(testing::FsPath(media.File(deep))));
+}
+
+// A temp copy that cannot be made (the listed file is gone) fails its file before anything runs.
+TEST_F(RunDriverTest, ATempCopyThatCannotBeMadeFailsItsFile) {
+  settings.temp_copies = true;
+  media.Write("b.mkv", "b");
+  ExpectSummary(Run(Convert({"gone.mkv", "b.mkv"})), true, 1, 1);
+  EXPECT_EQ(observer.outcomes(), (std::vector<FileOutcome>{FileOutcome::kRefused, FileOutcome::kSucceeded}));
+  const std::vector<StageEvent> failed = EventsOf(Stage::kTempCopyFailed);
+  ASSERT_EQ(failed.size(), 1u);
+  EXPECT_EQ(failed[0].text, media.File("gone.mkv"));
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_NE(commands[0].Text().find(testing::Quoted(media.File("temp0001.mkv"))), std::string::npos);
+  EXPECT_EQ(media.Names(), (Names{"b.mkv", "b_1.mp4"}));
+}
+
 TEST_F(RunDriverTest, TheLogGetsEveryCommandRefusedOnesToo) {
   settings.command_log = true;
   std::string deep;
