@@ -150,7 +150,7 @@ class LastStepTest : public FailingRunTest, public ::testing::WithParamInterface
 TEST_P(LastStepTest, FailsTheFileAndLeavesNothingOfTheRun) {
   const LastStep& c = GetParam();
   const RunPlan plan = c.plan(media, settings);
-  if (HasFailure()) GTEST_SKIP() << "this system does not take the long name of the listed file";
+  if (plan.files.empty()) GTEST_SKIP() << "this system does not take the long name of the listed file";
   const Names listed = media.Names();
   if (!c.spoiled.empty()) {
     hooks.run_tool = [&](AnalysisResult&, RunObserver&, const std::atomic<int>&, const CommandLine& command, int, int*,
@@ -176,7 +176,7 @@ INSTANTIATE_TEST_SUITE_P(
         LastStep{"FinalNameTooLongAfterATempCopy",
                  [](const testing::TempDir& dir, RunSettings& settings) {
                    const std::string listed = dir.File(std::string(251, 'n') + ".mkv");
-                   EXPECT_TRUE(testing::MakeClip(listed, 1, false, true, "-c:a aac"));
+                   if (!testing::MakeClip(listed, 1, false, true, "-c:a aac")) return RunPlan{};
                    settings.temp_copies = true;
                    return PlanSeparate(SeparateRequest{{testing::Probed(listed)}, false, "mkv"}, settings);
                  },

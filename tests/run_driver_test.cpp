@@ -89,6 +89,14 @@ class RunDriverTest : public ::testing::Test {
     return PlanSplit(SplitRequest{InputFile{media.File("clip.mp4"), {{0, kTone}}, 0}, container, cut}, settings);
   }
 
+  // A folder in the media folder deep enough that a command naming a file in it twice passes the limit.
+  std::string DeepFolder(int levels = 17) {
+    std::string deep;
+    for (int i = 0; i < levels; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
+    std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+    return deep;
+  }
+
   std::vector<StageEvent> EventsOf(Stage stage) {
     std::vector<StageEvent> found;
     for (const StageEvent& event : observer.events()) {
@@ -148,9 +156,7 @@ TEST_F(RunDriverTest, AbortDuringTheSecondOfFiveEndsTheRunCountsTheRestAndDoesNo
 // A folder deep enough that its file's command grows too long: the file fails with the command
 // and its count, the run goes on, and failed files do not prevent the shut-down.
 TEST_F(RunDriverTest, ARefusedCommandFailsItsFileAndTheRunGoesOn) {
-  std::string deep;
-  for (int i = 0; i < 17; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
-  std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+  const std::string deep = DeepFolder();
   settings.power_off = true;
   const RunSummary summary = Run(Convert({"a.mkv", deep + "b.mkv", "c.mkv"}));
   ExpectSummary(summary, true, 2, 1);
@@ -202,9 +208,7 @@ TEST_F(RunDriverTest, TheCommandLengthLimitCountsUtf16Units) {
 // Every piece of a file deep in folders has a command past the limit: none is run, each counts
 // as failed, and the outputs the run took for them go.
 TEST_F(RunDriverTest, KeyframePiecesWhoseCommandsPassTheLimitAreNotRun) {
-  std::string deep;
-  for (int i = 0; i < 20; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
-  std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+  const std::string deep = DeepFolder(20);
   KeyframeSplitRequest request{InputFile{media.File(deep + "clip.mp4"), {{0, "Stream #0:0: Video: h264"}}, 4}, "mkv", {}};
   for (std::uint32_t i = 0; i < 4; ++i) {
     SplitCut cut;
@@ -235,9 +239,7 @@ TEST_F(RunDriverTest, ATempCopyThatCannotBeMadeFailsItsFile) {
 
 TEST_F(RunDriverTest, TheLogGetsEveryCommandRefusedOnesToo) {
   settings.command_log = true;
-  std::string deep;
-  for (int i = 0; i < 17; ++i) deep += "folder" + std::to_string(i % 10) + "xxx/";
-  std::filesystem::create_directories(testing::FsPath(media.File(deep)));
+  const std::string deep = DeepFolder();
   Run(Convert({"a.mkv", deep + "b.mkv"}));
   ASSERT_EQ(commands.size(), 1u);
   EXPECT_EQ(Read(logs.File("log.txt")),
