@@ -143,6 +143,9 @@ class FileRun {
       output_ = TakeFirstFreeName(name_for, [&](const std::string& name) {
         return platform::CopyToNewFile(source, name, &abort_);
       });
+      // The copy carries the source's attributes, read-only too; it is the run's own, and the
+      // tools change it in place.
+      if (!output_.empty()) platform::ClearReadOnly(output_);
     } else {
       output_ = TakeFirstFreeName(name_for, [](const std::string& name) { return platform::CreateNewFile(name); });
     }

@@ -1,8 +1,8 @@
-// The volume job with the real FFmpeg and the real AACGain of this build, on files made at test
+// The volume run with the real FFmpeg and the real AACGain of this build, on files made at test
 // time and on AACGain's own two music files. An output is judged by AACGain's own analysis of it
 // and by FFmpeg decoding it; a run is answered by the test only where the real tools cannot be
 // made to fail that way.
-#include "volume/volume_worker.h"
+#include "volume/volume_plan.h"
 
 #include <gtest/gtest.h>
 
@@ -13,13 +13,11 @@
 #include <string>
 #include <vector>
 
-#include "ui/control_ids.h"
-#include "common/limits.h"
+#include "jobs/run_driver.h"
 #include "jobs/tag_header.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "win32/fake_dialog.h"
-#include "win32/job_pages.h"
+#include "support/job_runs.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
 #include "test_config.h"
@@ -34,7 +32,6 @@ namespace clipwright {
 namespace {
 
 using testing::Quoted;
-using testing::SummaryOf;
 using Names = std::vector<std::string>;
 using Maker = std::function<bool(const std::string& path)>;
 
@@ -61,62 +58,76 @@ int Recommendation(const std::string& file) {
   return at == std::string::npos ? 99 : std::atoi(out->c_str() + at + 17);
 }
 
-bool Decodes(const std::string& file) {
-  const auto errors = testing::RunCommand(testing::FfmpegCommand() + " -v error -nostdin -i " + Quoted(file) + " -f null -");
-  return errors && errors->find_first_not_of("\r\n") == std::string::npos;
-}
+// A run the test answers in place of the tool: what it printed and how it ended.
+struct Answer {
+  std::string capture;
+  int exit_code = 0;
+};
 
-class VolumeWorkerTest : public ::testing::Test {
+class VolumeRunTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    testing::FillSettingsPage(settings());
-    settings().SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
-    settings().SetText(IDC_AACGAIN_PATH, test_config::kAacgain);
-    page().SetText(IDC_VOLUME_TARGET, "100.0");
-    job.files = &files;
-    job.power_off = [this] { return ++power_offs > 0; };
+    settings.ffmpeg = test_config::kFfmpeg;
+    settings.aacgain = test_config::kAacgain;
+    settings.power_off = true;
+    hooks.power_off = [this] { return ++power_offs > 0; };
     AnswerRuns(nullptr);
   }
-  testing::FakeDialog& settings() { return requests.page(PAGE_SETTINGS); }
-  testing::FakeDialog& page() { return requests.page(PAGE_VOLUME); }
 
-  // Lists `path` with the given stream lines, or with those FFmpeg prints, as the intake stores them.
+  // Lists `path` with the given stream lines, or with those FFmpeg prints.
   void List(const std::string& path, Names lines = {}) {
     if (lines.empty()) lines = testing::ProbeStreams(path);
-    FileEntry entry;
-    for (std::string& line : lines) entry.streams.push_back({std::move(line), 1});
-    files.files.push_back(std::move(entry));
-    page().AddRows(IDC_VOLUME_FILES, {path});
+    InputFile file{path, {}, 0};
+    for (std::size_t i = 0; i < lines.size(); ++i) file.streams.push_back({static_cast<int>(i), lines[i]});
+    request.files.push_back(std::move(file));
   }
 
-  // Every run is recorded; `answer` may give one a made-up output (true), else the tool runs.
-  void AnswerRuns(std::function<bool(int mode, const std::string& folder, AnalysisResult& result)> answer) {
-    job.scan_output = [this, answer](AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort,
-                                     std::string_view command, int mode, int* gain, const std::string& folder) {
-      runs.push_back(std::string(command));
+  // Every run is recorded; `answer` may answer one in place of the tool (true), else it runs.
+  void AnswerRuns(std::function<bool(int mode, const std::string& folder, Answer& answer)> answering) {
+    hooks.run_tool = [this, answering](AnalysisResult& result, RunObserver& seen, const std::atomic<int>& pressed,
+                                       const CommandLine& command, int mode, int* gain, double duration,
+                                       const std::string& folder) {
+      runs.push_back(command.Text());
       folders.push_back(folder);
-      if (answer && answer(mode, folder, result)) return ScanCapture(result, progress, mode, gain);
-      return ScanOutput(result, progress, abort, command, mode, gain, 0, folder);
+      Answer answer;
+      if (answering && answering(mode, folder, answer)) {
+        result.capture = answer.capture;
+        result.exit_code = answer.exit_code;
+        return ScanCapture(result, seen, mode, gain);
+      }
+      return ScanOutput(result, seen, pressed, command.Text(), mode, gain, duration, folder);
     };
   }
 
-  std::string Run() {  // the summary
-    VolumeWorker(job, progress, page(), requests);
-    return progress.Text(IDC_PROGRESS_STATUS);
+  RunSummary Run() { return RunFiles(PlanVolume(request, settings), settings, observer, abort, hooks); }
+
+  std::vector<StageEvent> EventsOf(Stage stage) {
+    std::vector<StageEvent> found;
+    for (const StageEvent& event : observer.events()) {
+      if (event.stage == stage) found.push_back(event);
+    }
+    return found;
   }
-  Names Statuses() { return progress.TextHistory(IDC_PROGRESS_PROCESS); }
 
   testing::TempDir dir;
-  testing::FakeRequests requests;
-  testing::FakeDialog progress;
-  FileList files;
-  VolumeJob job;
+  RunSettings settings;
+  RunHooks hooks;
+  VolumeRequest request;
+  testing::RecordingObserver observer;
+  std::atomic<int> abort{0};
   Names runs;
   Names folders;
   int power_offs = 0;
 };
 
-enum Option { kStripTags = 1, kAudioOnly = 2, kMetadata = 4 };
+void ExpectCounts(const RunSummary& summary, int successes, int failures) {
+  EXPECT_TRUE(summary.counted);
+  EXPECT_EQ(summary.successes, successes);
+  EXPECT_EQ(summary.failures, failures);
+  EXPECT_TRUE(summary.left_behind.empty());
+}
+
+enum Option { kStripTags = 1, kAudioOnly = 2, kMetadata = 4, kReadOnly = 8 };
 
 struct RealFile {
   const char* name;
@@ -125,10 +136,12 @@ struct RealFile {
   Names kinds = {"Audio"};  // the output's streams
   int options = 0;
   const char* folder = "";  // a folder of its own in the test's
-  Names taken = {};         // files of the user's that have names the job would take
+  Names taken = {};         // files of the user's that have names the run would take
 };
 
-class VolumeRealFileTest : public VolumeWorkerTest, public ::testing::WithParamInterface<RealFile> {};
+void PrintTo(const RealFile& c, std::ostream* os) { *os << c.name; }
+
+class VolumeRealFileTest : public VolumeRunTest, public ::testing::WithParamInterface<RealFile> {};
 
 // The output beside the source carries the recommended gain and decodes; the source and every
 // other file of the user's are unchanged; AACGain gets only a bare ASCII name in its folder.
@@ -150,13 +163,13 @@ TEST_P(VolumeRealFileTest, OutputCarriesTheRecommendedGain) {
   const std::string bytes = Bytes(source);
   const int before = Recommendation(source);
   ASSERT_NE(before, 0) << "a gain of 0 would show nothing";
-  settings().SetChecked(IDC_OPT_STRIP_ID3, (c.options & kStripTags) != 0);
-  page().SetChecked(IDC_VOLUME_AUDIO_ONLY, (c.options & kAudioOnly) != 0);
-  if (c.options & kMetadata) testing::CheckOption(settings(), IDC_OPT_MAP_METADATA, "-1");
-  page().SetChecked(IDC_VOLUME_POWER_OFF, true);
+  settings.strip_tags = (c.options & kStripTags) != 0;
+  request.audio_only = (c.options & kAudioOnly) != 0;
+  if (c.options & kMetadata) settings.options[16] = "-map_metadata -1";
+  if (c.options & kReadOnly) platform::SetReadOnly(source);
   List(source);
 
-  EXPECT_EQ(Run(), SummaryOf(1, 0)) << ::testing::PrintToString(Statuses());
+  ExpectCounts(Run(), 1, 0);
   const std::string output = folder + c.output;
   Names names = c.taken;
   names.insert(names.end(), {c.name, c.output});
@@ -164,17 +177,22 @@ TEST_P(VolumeRealFileTest, OutputCarriesTheRecommendedGain) {
   EXPECT_EQ(dir.Names(c.folder), names);
   EXPECT_EQ(Bytes(source), bytes);
   for (const std::string& name : c.taken) EXPECT_EQ(Bytes(folder + name), "mine");
-  const Names statuses = Statuses();
-  EXPECT_NE(std::find(statuses.begin(), statuses.end(), "ファイルにMP3ゲイン[" + std::to_string(before) + "]を適用中です..."),
-            statuses.end());
+  const std::vector<StageEvent> applying = EventsOf(Stage::kApplyingGain);
+  ASSERT_EQ(applying.size(), 1u);
+  EXPECT_EQ(applying[0].number, before);
   EXPECT_LE(std::abs(Recommendation(output)), 1) << "applied " << before;
-  EXPECT_TRUE(Decodes(output));
+  EXPECT_TRUE(testing::Decodes(output));
   EXPECT_EQ(testing::StreamKinds(output), c.kinds);
+  // The output is the user's to change, whatever the source's attributes.
+  EXPECT_NE(std::filesystem::status(testing::FsPath(output)).permissions() & std::filesystem::perms::owner_write,
+            std::filesystem::perms::none);
   for (std::size_t i = 0; i < runs.size(); ++i) {
     if (!runs[i].starts_with(Quoted(test_config::kAacgain))) continue;
     EXPECT_EQ(folders[i], folder);
     EXPECT_EQ(runs[i].substr(runs[i].rfind(" \"")).find_first_of("/\\"), std::string::npos) << runs[i];
   }
+  // 中断 is held back while AACGain changes the file, and given back after.
+  EXPECT_EQ(observer.abort_allowed(), (std::vector<bool>{false, true}));
   if (c.options & kStripTags) {
     // Exactly the source's ID3v2 tag is gone; the gain changed the frames in place.
     ASSERT_GT(TagHeaderLength(bytes), 0u);
@@ -212,7 +230,8 @@ const std::string kVideoAac = "-c:v libx264 -preset ultrafast -c:a aac -shortest
 
 // With 音声のみ the audio, second in the MP4, is taken alone; without it the MP4 is copied whole.
 // The metadata pass makes a new working file. The Japanese folder and name carry Hangul too,
-// which no ANSI code page but UTF-8 holds.
+// which no ANSI code page but UTF-8 holds. A read-only source gives a working copy AACGain can
+// write.
 INSTANTIATE_TEST_SUITE_P(
     Files, VolumeRealFileTest,
     ::testing::Values(RealFile{"tone.mp3", Tone("libmp3lame"), "tone_1.mp3"},
@@ -224,6 +243,7 @@ INSTANTIATE_TEST_SUITE_P(
                       RealFile{"movie.mp4", Clip(kVideoAac, true), "movie_1.mp4", {"Video", "Audio"}},
                       RealFile{"song.m4a", Clip("-c:a aac -metadata title=Loud"), "song_2.mp4", {"Audio"}, kMetadata, "",
                                {"song_1.mp4", "temp0001.mp4"}},
+                      RealFile{"readonly.mp3", Tone("libmp3lame"), "readonly_1.mp3", {"Audio"}, kReadOnly},
                       RealFile{"曲 한글.mp3", Tone("libmp3lame"), "曲 한글_1.mp3", {"Audio"}, 0, "音量テスト"}),
     [](const auto& info) {
       std::string name = *info.param.folder ? "JapaneseFolderAndName" : info.param.name;
@@ -238,15 +258,17 @@ struct FailureCase {
   const char* file;
   Source source;
   Names streams;
-  Names statuses;     // the last ones before "ゲイン適用に失敗しました。"
-  int checked = 0;    // a box of the volume or the settings page that the case checks
-  int answered = -1;  // the scan mode of the run that gets `output` instead of running
-  const char* output = "";
+  std::vector<Stage> stages;  // the last ones reported
+  int options = 0;
+  int answered = -1;          // the scan mode of the run the test answers
+  Answer answer = {};
 };
 
-class VolumeFailureTest : public VolumeWorkerTest, public ::testing::WithParamInterface<FailureCase> {};
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.name; }
 
-// Each step's failure: its texts, the file counted as failed, nothing but the source left.
+class VolumeFailureTest : public VolumeRunTest, public ::testing::WithParamInterface<FailureCase> {};
+
+// Each step's failure: its stages, the file counted as failed, nothing but the source left.
 TEST_P(VolumeFailureTest, FailsTheFileAndLeavesOnlyTheSource) {
   const FailureCase& c = GetParam();
   const std::string listed = dir.File(c.file);
@@ -254,88 +276,70 @@ TEST_P(VolumeFailureTest, FailsTheFileAndLeavesOnlyTheSource) {
     ASSERT_TRUE(Tone("libmp3lame")(listed));
   }
   if (c.source == Source::kGarbage) dir.Write(c.file, std::string(4000, 'x'));
-  if (c.checked == IDC_VOLUME_AUDIO_ONLY) page().SetChecked(c.checked, true);
-  if (c.checked > 0 && c.checked != IDC_VOLUME_AUDIO_ONLY) {
-    testing::CheckOption(settings(), c.checked, c.checked == IDC_OPT_MAP_METADATA ? "-1" : "");
-  }
-  AnswerRuns([&](int mode, const std::string& folder, AnalysisResult& result) {
+  request.audio_only = (c.options & kAudioOnly) != 0;
+  settings.strip_tags = (c.options & kStripTags) != 0;
+  if (c.options & kMetadata) settings.options[16] = "-map_metadata -1";
+  AnswerRuns([&](int mode, const std::string& folder, Answer& answer) {
     if (mode != c.answered) return false;
-    result.capture = c.output;
+    answer = c.answer;
     // For the tag removal: an application that left a file too short to hold a tag.
-    if (c.checked == IDC_OPT_STRIP_ID3) platform::WriteWholeFile(folder + "temp0001.mp3", "0123456789");
+    if (c.options & kStripTags) platform::WriteWholeFile(folder + "temp0001.mp3", "0123456789");
     return true;
   });
   List(listed, c.streams);
   const std::string before = Bytes(listed);
 
-  EXPECT_EQ(Run(), SummaryOf(0, 1));
-  Names expected = c.statuses;
-  expected.push_back("ゲイン適用に失敗しました。");
-  const Names all = Statuses();
-  ASSERT_GE(all.size(), expected.size());
-  EXPECT_EQ(Names(all.end() - static_cast<std::ptrdiff_t>(expected.size()), all.end()), expected)
-      << ::testing::PrintToString(all);
+  ExpectCounts(Run(), 0, 1);
+  const std::vector<Stage> all = observer.stages();
+  ASSERT_GE(all.size(), c.stages.size());
+  EXPECT_EQ(std::vector<Stage>(all.end() - static_cast<std::ptrdiff_t>(c.stages.size()), all.end()), c.stages);
+  EXPECT_NE(observer.outcomes(), std::vector<FileOutcome>{FileOutcome::kSucceeded});
   EXPECT_EQ(dir.Names(), c.source == Source::kMissing ? Names{} : Names{c.file});
   EXPECT_EQ(Bytes(listed), before);
 }
 
 const Names kMp3{"Stream #0:0: Audio: mp3, 44100 Hz, mono, fltp, 64 kb/s"};
 const Names kAac{"Stream #0:0(und): Audio: aac (LC) (mp4a / 0x6134706D), 44100 Hz, mono, fltp (default)"};
-const Names kAnalysisFailed{"音声ストリームを解析中です... [再生時間に応じて時間が掛かります]",
-                            "ファイルの解析でエラーが発生しました。リトライして下さい。"};
+const std::vector<Stage> kAnalysisFailed{Stage::kAnalysingGain, Stage::kAnalysisFailed};
+const std::vector<Stage> kGainFailed{Stage::kApplyingGain, Stage::kGainFailed};
 
 INSTANTIATE_TEST_SUITE_P(
     Steps, VolumeFailureTest,
     ::testing::Values(
-        FailureCase{"NoAacOrMp3Audio", "talk.mp3", Source::kToneMp3, {"Stream #0:0: Audio: opus, 48000 Hz"},
-                    {"音声トラックが見つかりませんでした。"}},
-        FailureCase{"ContainerCopy", "bad.m4a", Source::kGarbage, kAac,
-                    {"MP4コンテナのファイルを作成中です...", "MP4コンテナのファイル作成に失敗しました。"}},
+        FailureCase{"NoAacOrMp3Audio", "talk.mp3", Source::kToneMp3, {"Stream #0:0: Audio: opus, 48000 Hz"}, {Stage::kNoAudioTrack}},
+        FailureCase{"ContainerCopy", "bad.m4a", Source::kGarbage, kAac, {Stage::kMakingContainer, Stage::kContainerFailed}},
         FailureCase{"AudioOnlyCopy", "bad.mp4", Source::kGarbage, {"Stream #0:0: Video: h264", kAac[0]},
-                    {"音声ストリームのみのファイルを作成中...", "音声ストリームのみのファイル作成に失敗しました。"},
-                    IDC_VOLUME_AUDIO_ONLY},
-        FailureCase{"ByteCopy", "gone.mp3", Source::kMissing, kMp3,
-                    {"一時ファイルを作成中...", "一時ファイルの作成に失敗しました。"}},
+                    {Stage::kMakingAudioOnly, Stage::kAudioOnlyFailed}, kAudioOnly},
+        FailureCase{"ByteCopy", "gone.mp3", Source::kMissing, kMp3, {Stage::kCopyingSource, Stage::kSourceCopyFailed}},
         FailureCase{"AnalysisWithoutFrames", "bad.mp3", Source::kGarbage, kMp3, kAnalysisFailed},
         FailureCase{"AnalysisDoneWithoutRecommendation", "a.mp3", Source::kToneMp3, kMp3, kAnalysisFailed, 0,
-                    SCAN_GAIN_ANALYSE, "temp0001.mp3\r\ndone\r\n"},
-        FailureCase{"Application", "a.mp3", Source::kToneMp3, kMp3, {"ゲインの適用に失敗しました。"}, 0,
-                    SCAN_GAIN_APPLY, "Can't open temp0001.mp3 for modifying\r\n"},
-        FailureCase{"MetadataPass", "a.mp3", Source::kToneMp3, kMp3,
-                    {"ファイルからメタタグを削除中...", "メタタグの削除に失敗しました。"}, IDC_OPT_MAP_METADATA, SCAN_JOB,
-                    "Error writing trailer\r\n"},
-        FailureCase{"TagRemoval", "a.mp3", Source::kToneMp3, kMp3,
-                    {"MP3ファイルからID3タグを削除中...", "ID3タグの削除に失敗しました。"}, IDC_OPT_STRIP_ID3,
-                    SCAN_GAIN_APPLY, "done\r\n"}),
+                    SCAN_GAIN_ANALYSE, {"temp0001.mp3\r\ndone\r\n"}},
+        FailureCase{"Application", "a.mp3", Source::kToneMp3, kMp3, kGainFailed, 0, SCAN_GAIN_APPLY,
+                    {"Can't open temp0001.mp3 for modifying\r\n"}},
+        FailureCase{"ApplicationWithDoneOnlyInAFileName", "a.mp3", Source::kToneMp3, kMp3, kGainFailed, 0,
+                    SCAN_GAIN_APPLY, {"Applying mp3 gain change of -5 to done.mp3...\r\n"}},
+        FailureCase{"ApplicationDoneWithAnErrorExit", "a.mp3", Source::kToneMp3, kMp3, kGainFailed, 0, SCAN_GAIN_APPLY,
+                    {"done\r\n", 1}},
+        FailureCase{"MetadataPass", "a.mp3", Source::kToneMp3, kMp3, {Stage::kRemovingMetadata, Stage::kMetadataFailed},
+                    kMetadata, SCAN_JOB, {"Error writing trailer\r\n", 1}},
+        FailureCase{"TagRemoval", "a.mp3", Source::kToneMp3, kMp3, {Stage::kRemovingTags, Stage::kTagsFailed},
+                    kStripTags, SCAN_GAIN_APPLY, {"done\r\n"}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// 中断 during the first file's analysis: AACGain finishes that run, which then fails its file,
-// and each later file fails at its first tool step without starting it. No shut-down follows.
-TEST_F(VolumeWorkerTest, AbortFailsEveryRemainingFileAtItsFirstToolStep) {
+// 中断 during the first file's analysis: AACGain finishes that run, and the run ends at once;
+// the files not made count as failed. 中断 stays held back, and no shut-down follows.
+TEST_F(VolumeRunTest, AbortEndsTheRunAfterAacgainsStep) {
   for (const char* name : {"a.mp3", "b.m4a", "c.mp3"}) {
     ASSERT_TRUE(Tone(std::string(name).ends_with("mp3") ? "libmp3lame" : "aac")(dir.File(name)));
     List(dir.File(name));
   }
-  page().SetChecked(IDC_VOLUME_POWER_OFF, true);
-  AnswerRuns([&](int, const std::string&, AnalysisResult&) { return (job.abort = 1) == 0; });
-  EXPECT_EQ(Run(), SummaryOf(0, 3));
+  AnswerRuns([&](int, const std::string&, Answer&) { return (abort = 1) == 0; });
+  ExpectCounts(Run(), 0, 3);
   EXPECT_EQ(runs.size(), 1u);
+  EXPECT_EQ(observer.outcomes(), std::vector<FileOutcome>{FileOutcome::kAborted});
   EXPECT_EQ(dir.Names(), (Names{"a.mp3", "b.m4a", "c.mp3"}));
-  EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));
+  EXPECT_EQ(observer.abort_allowed(), std::vector<bool>{false});
   EXPECT_EQ(power_offs, 0);
-}
-
-// Nothing to do, or no AACGain: the reason, 閉じる, no summary and no shut-down.
-TEST_F(VolumeWorkerTest, EarlyEndsShowWhy) {
-  page().SetChecked(IDC_VOLUME_POWER_OFF, true);
-  EXPECT_EQ(Run(), "");
-  List(dir.File("a.mp3"), kMp3);
-  settings().SetText(IDC_AACGAIN_PATH, dir.File("aacgain.exe"));
-  EXPECT_EQ(Run(), "");
-  EXPECT_EQ(Statuses(), (Names{"処理すべきファイルがありません。", "AACGain.exeがありません。"}));
-  EXPECT_TRUE(progress.timer_stopped());
-  EXPECT_FALSE(progress.IsVisible(IDC_PROGRESS_ABORT));
-  EXPECT_EQ(power_offs + runs.size(), 0u);
 }
 
 }  // namespace
