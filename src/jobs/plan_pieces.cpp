@@ -2,6 +2,7 @@
 
 #include "common/ascii_case.h"
 #include "platform/paths.h"
+#include "tools/number_text.h"
 
 namespace clipwright {
 
@@ -54,6 +55,35 @@ void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamC
 void AddOptionsAndOutput(PlannedCommand& command, const RunSettings& settings, int first) {
   command.AddWords(GeneralOptions(settings, first));
   command.Add("-y").Output();
+}
+
+void AddCut(PlannedCommand& command, const SplitCut& cut) {
+  if (cut.seek) command.Add("-ss").Add(FixedText(cut.seek_time, 6));
+  command.Add("-i").Input(0);
+  if (cut.seek) command.AddWords("-ss 0");
+  command.Add("-t").Add(FixedText(cut.length, 6));
+}
+
+// Only the cut's own stream is held to having packets: another may well have nothing to say
+// within a range.
+void ExpectCut(OutputExpectation& expected, const SplitCut& cut, const std::vector<StreamChoice>& streams,
+               bool every_stream) {
+  expected.cut = true;
+  if (cut.audio_length) {
+    expected.audio_length = cut.audio_length;
+    expected.audio_frame = cut.audio_frame;
+    return;
+  }
+  int position = 0;
+  for (const StreamChoice& stream : streams) {
+    if (!every_stream && !stream.chosen) continue;
+    if (StreamKindOf(stream.line) == StreamKind::kVideo && !IsAttachedPicture(stream.line)) {
+      expected.cut_video = position;
+      expected.video_packets = cut.video_packets;
+      return;
+    }
+    ++position;
+  }
 }
 
 }  // namespace clipwright

@@ -33,4 +33,15 @@ void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamC
 // run has just taken for it.
 void AddOptionsAndOutput(PlannedCommand& command, const RunSettings& settings, int first);
 
+// A cut of the split page's file: FFmpeg reads it from its seek (or from the start), copying for
+// its length.
+void AddCut(PlannedCommand& command, const SplitCut& cut);
+
+// What a piece of `cut` must hold: the cut's video stream (the file's first video that is no
+// cover picture, which is what the keyframes were read from) starts on a keyframe and holds the
+// packets between the keyframes; an audio file's piece plays as long as the range. `streams` are
+// those of the file; only the chosen ones are in the output, unless `every_stream`.
+void ExpectCut(OutputExpectation& expected, const SplitCut& cut, const std::vector<StreamChoice>& streams,
+               bool every_stream);
+
 }  // namespace clipwright
