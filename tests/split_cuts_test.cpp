@@ -55,7 +55,6 @@ INSTANTIATE_TEST_SUITE_P(
         // seek to its decode time, before 0, would land after it.
         CutCase{"FirstKeyframe", true, true, 0, 1, false, 0, 0.3, 5},
         CutCase{"LaterKeyframeSeeksToItsDecodeTime", true, true, 1, 2, true, 0.3, 0.4, 4},
-        CutCase{"ToTheEnd", true, true, 2, 3, true, 0.7, 0.4, 2},
         CutCase{"WithoutDecodeTimesTheShownOnes", false, true, 1, 3, true, 0.5, 0.6, 6},
         CutCase{"WithoutPlacesNoCount", true, false, 1, 2, true, 0.3, 0.4, std::nullopt}),
     [](const auto& info) { return std::string(info.param.name); });
