@@ -37,10 +37,11 @@ using Clock = std::chrono::steady_clock;
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-[[noreturn]] void Fail(const char* what) {
-  std::fprintf(stderr, "split_bench: %s\n", what);
-  std::exit(1);
-}
+// Thrown rather than exiting, so that the scan's folder of pictures goes with the unwinding.
+struct Failure {
+  const char* what;
+};
+[[noreturn]] void Fail(const char* what) { throw Failure{what}; }
 
 int Scan(const char* ffmpeg, const char* video, bool decode) {
   SplitPageState split;
@@ -156,7 +157,12 @@ int main(int argc, char** argv) {
                  "       check <ffmpeg> <video> every|whole checked|unchecked\n");
     return 2;
   }
-  if (mode == "pictures") return Pictures(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
-  if (mode == "check") return Check(argv[2], argv[3], argv[4], argv[5]);
-  return Scan(argv[2], argv[3], mode == "decode");
+  try {
+    if (mode == "pictures") return Pictures(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    if (mode == "check") return Check(argv[2], argv[3], argv[4], argv[5]);
+    return Scan(argv[2], argv[3], mode == "decode");
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "split_bench: %s\n", failure.what);
+    return 1;
+  }
 }
