@@ -52,7 +52,7 @@ TEST(NameSeries, TakesTheFirstNameNothingHas) {
 // a folder should be), gives no name at all.
 TEST(NameSeries, ANameTakenMeanwhileGivesWayAndAFailureGivesNone) {
   TempDir dir;
-  const auto name_for = [&](int n) { return dir.File("x" + std::to_string(n)); };
+  const auto name_for = [&](int n) { return dir.File(std::string("x").append(std::to_string(n))); };
   int calls = 0;
   EXPECT_EQ(TakeFirstFreeName(name_for, [&](const std::string& name) {
               return ++calls == 1 ? platform::NewFile::kExists : platform::CreateNewFile(name);

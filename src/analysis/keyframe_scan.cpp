@@ -5,6 +5,7 @@
 // logged and every keyframe pictured, the way the page first did it.
 #include <algorithm>
 #include <cmath>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -73,9 +74,11 @@ std::vector<double> DecodeTimes(const AnalysisResult& scan, std::vector<KeyPacke
       matched[k] = packets[k].place;
     }
   }
-  if (std::none_of(matched.begin(), matched.end(), [](std::int64_t place) { return place < 0; })) {
+  matched.push_back(packet_count);
+  // Every keyframe matched, and in decode order: otherwise no run of packets lies between two.
+  if (std::none_of(matched.begin(), matched.end(), [](std::int64_t place) { return place < 0; }) &&
+      std::adjacent_find(matched.begin(), matched.end(), std::greater_equal<>()) == matched.end()) {
     *places = std::move(matched);
-    places->push_back(packet_count);
   }
   times.push_back(scan.frame_times[scan.last_frame_index]);
   return times;

@@ -1,6 +1,7 @@
 #include "analysis/packet_frames.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "common/limits.h"
 
@@ -44,6 +45,12 @@ PacketFrames FramesFromPackets(const PacketListing& listing, SplitPageState& spl
   split.keyframe_frames.push_back(frames);
   split.keyframe_decode_times.push_back(split.frame_times[frames]);
   split.keyframe_packets.push_back(static_cast<std::int64_t>(packets.size()));
+  // Keyframes shown in another order than they are decoded (timestamps that jump back) leave no
+  // run of packets between two of them to count.
+  if (std::adjacent_find(split.keyframe_packets.begin(), split.keyframe_packets.end(),
+                         std::greater_equal<>()) != split.keyframe_packets.end()) {
+    split.keyframe_packets.clear();
+  }
   return PacketFrames::kStored;
 }
 

@@ -1,5 +1,7 @@
 #include "analysis/split_cuts.h"
 
+#include <algorithm>
+
 namespace clipwright {
 namespace {
 
@@ -50,10 +52,11 @@ std::optional<SplitCut> SplitRangeCut(const SplitPageState& split) {
   cut.end_time = FrameTime(split, split.end_frame);
   cut.length = cut.end_time - cut.start_time;
   cut.audio_length = cut.length;
-  // The first frame starts at 0 whatever the encoder's delay cut from it; the others show the
-  // length of a frame.
-  const std::uint32_t last = split.last_frame_index;
-  cut.audio_frame = last >= 2 ? (FrameTime(split, last) - FrameTime(split, 1)) / (last - 1) : FrameTime(split, last);
+  // The longest step of the range: the first frame a decoder gives may be a few samples only
+  // (what is left of an MP3 encoder's delay), which is no measure of a frame.
+  for (std::uint32_t frame = split.start_frame; frame < split.end_frame; ++frame) {
+    cut.audio_frame = std::max(cut.audio_frame, FrameTime(split, frame + 1) - FrameTime(split, frame));
+  }
   return cut;
 }
 

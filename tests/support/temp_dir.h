@@ -2,10 +2,8 @@
 #pragma once
 
 #include <filesystem>
-#include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace clipwright::testing {
@@ -32,16 +30,6 @@ class TempDir {
 
  private:
   std::string path_;
-};
-
-// While it lives, the user's temporary folder (TMPDIR, TMP, TEMP) is `folder`.
-class TempFolderOverride {
- public:
-  explicit TempFolderOverride(const TempDir& folder);
-  ~TempFolderOverride();
-
- private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> saved_;  // none: it was not set
 };
 
 }  // namespace clipwright::testing

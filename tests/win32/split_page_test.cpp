@@ -12,6 +12,7 @@
 #include "platform/files.h"
 #include "support/media.h"
 #include "support/temp_dir.h"
+#include "support/temp_folder_override.h"
 #include "ui/page_controls.h"
 #include "ui/window_dialog.h"
 #include "window_intake.h"
