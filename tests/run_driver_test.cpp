@@ -220,7 +220,42 @@ TEST_F(RunDriverTest, KeyframePiecesWhoseCommandsPassTheLimitAreNotRun) {
   ExpectSummary(Run(PlanKeyframeSplit(request, settings)), true, 0, 4);
   EXPECT_TRUE(commands.empty());
   EXPECT_EQ(EventsOf(Stage::kCommandRefused).size(), 4u);
-  EXPECT_TRUE(std::filesystem::is_empty(testing::FsPath(media.File(deep))));
+  for (const std::string& left : media.Names(deep)) ADD_FAILURE() << left;
+}
+
+// The pieces of a split at every keyframe are read back while the next is cut, and each ends only
+// then: one that fails its check is removed and leaves the earlier piece of its name as it was.
+TEST_F(RunDriverTest, PiecesAreCheckedWhileTheNextIsCutAndOnlyThoseThatPassReplaceEarlierOnes) {
+  KeyframeSplitRequest request{InputFile{media.File("clip.mp4"), {{0, "Stream #0:0: Video: h264"}}, 3}, "mkv", {}};
+  const Names pieces = {"clip_[000000]_000000-000025.mkv", "clip_[000001]_000025-000050.mkv",
+                        "clip_[000002]_000050-000075.mkv"};
+  for (std::uint32_t i = 0; i < 3; ++i) {
+    SplitCut cut;
+    cut.seek = i > 0;
+    cut.seek_time = i;
+    cut.length = 1;
+    request.pieces.push_back(KeyframePiece{i * 25, i * 25 + 25, cut});
+    media.Write(pieces[i], "earlier");
+  }
+  std::vector<std::size_t> ended_before;  // how many pieces had ended when each command ran
+  const ToolRun run_tool = hooks.run_tool;
+  hooks.run_tool = [&](AnalysisResult& result, RunObserver& o, const std::atomic<int>& a, const CommandLine& command,
+                       int mode, int* gain, double duration, const std::string& folder) {
+    ended_before.push_back(observer.outcomes().size());
+    return run_tool(result, o, a, command, mode, gain, duration, folder);
+  };
+  std::atomic<int> checks{0};
+  hooks.check_output = [&](const std::string&, const std::string&, const OutputExpectation&, const std::atomic<int>&) {
+    return ++checks == 2 ? CheckResult{CheckFailure::kPacketCount, 25, 24} : CheckResult{};
+  };
+  EXPECT_EQ(Run(PlanKeyframeSplit(request, settings)).successes, 2);
+  EXPECT_EQ(observer.outcomes(),
+            (std::vector<FileOutcome>{FileOutcome::kSucceeded, FileOutcome::kRefused, FileOutcome::kSucceeded}));
+  EXPECT_EQ(ended_before, (std::vector<std::size_t>{0, 0, 1}));
+  EXPECT_EQ(media.Names(), pieces);
+  EXPECT_EQ(Read(media.File(pieces[0])), "made");
+  EXPECT_EQ(Read(media.File(pieces[1])), "earlier");
+  EXPECT_EQ(Read(media.File(pieces[2])), "made");
 }
 
 // A temp copy that cannot be made (the listed file is gone) fails its file before anything runs.

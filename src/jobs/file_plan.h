@@ -150,6 +150,9 @@ struct RunPlan {
   bool needs_aacgain = false;
   // A run that ends before its first file still shows its counts (every file failed).
   bool counts_early_end = true;
+  // Each output is read back while the next file is made: for many small outputs, whose check
+  // would otherwise cost about as much as making them.
+  bool overlap_checks = false;
 };
 
 }  // namespace clipwright

@@ -13,6 +13,7 @@ std::string SixDigits(std::uint32_t value) { return FixedText(value, 0, 6); }
 
 RunPlan PlanKeyframeSplit(const KeyframeSplitRequest& request, const RunSettings& /*settings: none apply*/) {
   RunPlan plan;
+  plan.overlap_checks = true;
   const std::string& path = request.file.path;
   const platform::PathParts parts = platform::SplitPath(path);
   for (std::size_t i = 0; i < request.pieces.size(); ++i) {

@@ -1,5 +1,7 @@
 #include "jobs/run_driver.h"
 
+#include <chrono>
+#include <future>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -42,21 +44,58 @@ class FileRun {
       : plan_(plan), settings_(settings), observer_(observer), abort_(abort), hooks_(hooks),
         left_behind_(left_behind) {}
 
+  ~FileRun() {
+    if (check_.valid()) {
+      check_abort_ = 1;
+      check_.wait();
+    }
+  }
+
+  // The file's steps, up to an output that waits for its check. A file that fails here has
+  // already removed what it made.
   FileOutcome Make() {
     observer_.FileStarted(plan_.display_name);
     if (plan_.refused) {
       observer_.StageReached(*plan_.refused);
       return FileOutcome::kRefused;
     }
-    FileOutcome outcome = MakeOutput();
-    if (outcome == FileOutcome::kSucceeded) outcome = Finish();
+    const FileOutcome outcome = MakeOutput();
+    // The copies and the list have served: only the output is still needed.
     CleanUp(outcome == FileOutcome::kSucceeded);
     if (abort_allowed_ == false && abort_.load() == 0) observer_.AbortAllowed(true);
     return outcome;
   }
 
+  // Starts reading the output back on a thread of its own, while the run goes on with the next
+  // file: a run of many small outputs would otherwise wait for a second tool after each one.
+  void StartCheck() {
+    check_ = std::async(std::launch::async, [this] { return Check(check_abort_); });
+  }
+
+  // The output is read back (or its check, started before, is waited for), and only then takes
+  // its final name. 中断 pressed meanwhile stops the check, and the output goes.
+  FileOutcome Finish() {
+    CheckResult check;
+    if (check_.valid()) {
+      while (check_.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+        if (Aborted()) check_abort_ = 1;
+      }
+      check = check_.get();
+    } else {
+      check = Check(abort_);
+    }
+    const FileOutcome outcome = Judge(check);
+    CleanUp(outcome == FileOutcome::kSucceeded);
+    return outcome;
+  }
+
  private:
   bool Aborted() const { return abort_.load() != 0; }
+
+  CheckResult Check(const std::atomic<int>& abort) const {
+    return hooks_.check_output ? hooks_.check_output(settings_.ffmpeg, output_, plan_.expected, abort)
+                               : CheckOutput(settings_.ffmpeg, output_, plan_.expected, abort);
+  }
 
   FileOutcome MakeOutput() {
     if (Aborted()) return FileOutcome::kAborted;
@@ -71,11 +110,7 @@ class FileRun {
     return FileOutcome::kSucceeded;
   }
 
-  // The output is read back, and only then takes its final name.
-  FileOutcome Finish() {
-    const CheckResult check = hooks_.check_output
-                                  ? hooks_.check_output(settings_.ffmpeg, output_, plan_.expected, abort_)
-                                  : CheckOutput(settings_.ffmpeg, output_, plan_.expected, abort_);
+  FileOutcome Judge(const CheckResult& check) {
     if (check.aborted) return FileOutcome::kAborted;
     if (!check.passed()) {
       observer_.StageReached(StageEvent{Stage::kCheckFailed, output_, static_cast<std::int64_t>(check.failure),
@@ -275,7 +310,10 @@ class FileRun {
 
   // The temp copies and the concat list go in every case, the output unless it is kept.
   void CleanUp(bool keep_output) {
-    if (!keep_output && !output_.empty()) own_.push_back(output_);
+    if (!keep_output && !output_.empty()) {
+      own_.push_back(output_);
+      output_.clear();
+    }
     for (std::string& file : own_) Remove(file);
     own_.clear();
   }
@@ -301,6 +339,8 @@ class FileRun {
   std::string output_;
   int gain_ = GAIN_NOT_FOUND;
   std::optional<bool> abort_allowed_;  // as this file last set it; none: untouched
+  std::future<CheckResult> check_;     // the check under way on a thread of its own
+  std::atomic<int> check_abort_{0};    // stops that check
 };
 
 }  // namespace
@@ -324,15 +364,29 @@ RunSummary RunFiles(const RunPlan& plan, const RunSettings& settings, RunObserve
     observer.Report(*early_end);
     summary.counted = plan.counts_early_end;
   } else {
-    for (const FilePlan& file : plan.files) {
-      const FileOutcome outcome = FileRun(file, settings, observer, abort, hooks, summary.left_behind).Make();
+    const auto ended = [&](FileOutcome outcome) {
       observer.FileEnded(outcome);
       if (outcome == FileOutcome::kSucceeded) ++summary.successes;
-      if (outcome == FileOutcome::kAborted) {
-        aborted = true;
-        break;
+      if (outcome == FileOutcome::kAborted) aborted = true;
+    };
+    // With overlapping checks, a file's output is read back while the next file is made, and
+    // its end is told after the next one's tools.
+    std::unique_ptr<FileRun> checking;
+    for (const FilePlan& file : plan.files) {
+      auto run = std::make_unique<FileRun>(file, settings, observer, abort, hooks, summary.left_behind);
+      const FileOutcome made = run->Make();
+      if (checking) ended(std::exchange(checking, nullptr)->Finish());
+      if (made != FileOutcome::kSucceeded) {
+        ended(made);
+      } else if (plan.overlap_checks && !aborted) {
+        run->StartCheck();
+        checking = std::move(run);
+      } else {
+        ended(run->Finish());
       }
+      if (aborted) break;
     }
+    if (checking) ended(checking->Finish());
   }
   // Files not made because of an abort count as failed.
   summary.failures = total - summary.successes;
