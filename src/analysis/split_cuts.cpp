@@ -3,7 +3,6 @@
 #include <algorithm>
 
 namespace clipwright {
-namespace {
 
 double FrameTime(const SplitPageState& split, std::uint32_t frame) {
   return frame < split.frame_times.size() ? split.frame_times[frame] : 0;
@@ -12,8 +11,6 @@ double FrameTime(const SplitPageState& split, std::uint32_t frame) {
 std::uint32_t KeyframeFrame(const SplitPageState& split, std::uint32_t k) {
   return k < split.keyframe_frames.size() ? split.keyframe_frames[k] : split.last_frame_index;
 }
-
-}  // namespace
 
 std::uint32_t RangeMaximum(const SplitPageState& split) {
   return KeyframeMode(split) ? split.keyframe_count : split.last_frame_index;

@@ -13,9 +13,7 @@ RunPlan PlanConcatenate(const ConcatenateRequest& request, const RunSettings& se
   PlannedCommand command;
   command.AddWords("-f concat -safe 0 -i").ConcatList();
   AddStreamMaps(command, 0, request.streams, &file.expected.streams);
-  command.AddWords("-c copy");
-  AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-  AddJobSteps(file, std::move(command), settings, request.container);
+  AddCopySteps(file, std::move(command), settings, request.container);
   RunPlan plan;
   plan.files.push_back(std::move(file));
   return plan;

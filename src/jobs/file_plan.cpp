@@ -17,12 +17,7 @@ PlannedCommand& PlannedCommand::Add(std::string_view argument) {
 }
 
 PlannedCommand& PlannedCommand::AddWords(std::string_view words) {
-  for (std::size_t start = 0; start < words.size();) {
-    const std::size_t blank = words.find(' ', start);
-    const std::size_t end = blank == std::string_view::npos ? words.size() : blank;
-    if (end > start) Add(words.substr(start, end - start));
-    start = end + 1;
-  }
+  for (const std::string_view word : SplitWords(words)) Add(word);
   return *this;
 }
 

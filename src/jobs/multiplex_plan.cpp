@@ -35,9 +35,7 @@ RunPlan PlanMultiplex(const MultiplexRequest& request, const RunSettings& settin
   for (std::size_t i = 0; i < taken.size(); ++i) {
     AddStreamMaps(command, static_cast<int>(i), taken[i]->streams, &file.expected.streams);
   }
-  command.AddWords("-c copy");
-  AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-  AddJobSteps(file, std::move(command), settings, request.container);
+  AddCopySteps(file, std::move(command), settings, request.container);
   plan.files.push_back(std::move(file));
   return plan;
 }

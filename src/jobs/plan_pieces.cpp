@@ -43,6 +43,12 @@ void AddJobSteps(FilePlan& file, PlannedCommand command, const RunSettings& sett
   file.steps.push_back(std::move(strip));
 }
 
+void AddCopySteps(FilePlan& file, PlannedCommand command, const RunSettings& settings, const std::string& container) {
+  command.AddWords("-c copy");
+  AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
+  AddJobSteps(file, std::move(command), settings, container);
+}
+
 void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamChoice>& streams,
                    std::vector<StreamKind>* kinds) {
   for (const StreamChoice& stream : streams) {

@@ -33,6 +33,10 @@ void AddStreamMaps(PlannedCommand& command, int input, const std::vector<StreamC
 // run has just taken for it.
 void AddOptionsAndOutput(PlannedCommand& command, const RunSettings& settings, int first);
 
+// The end of a stream copy's command ("-c copy", the copy operations' options, the output) as
+// the file's steps.
+void AddCopySteps(FilePlan& file, PlannedCommand command, const RunSettings& settings, const std::string& container);
+
 // A cut of the split page's file: FFmpeg reads it from its seek (or from the start), copying for
 // its length.
 void AddCut(PlannedCommand& command, const SplitCut& cut);

@@ -16,9 +16,7 @@ RunPlan PlanSeparate(const SeparateRequest& request, const RunSettings& settings
     PlannedCommand command;
     command.Add("-i").Input(0);
     AddStreamMaps(command, 0, streams, &file.expected.streams);
-    command.AddWords("-c copy");
-    AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
-    AddJobSteps(file, std::move(command), settings, request.container);
+    AddCopySteps(file, std::move(command), settings, request.container);
     plan.files.push_back(std::move(file));
   }
   return plan;

@@ -14,10 +14,8 @@ RunPlan PlanSplit(const SplitRequest& request, const RunSettings& settings) {
   PlannedCommand command;
   AddCut(command, cut);
   AddStreamMaps(command, 0, request.file.streams, &file.expected.streams);
-  command.AddWords("-c copy");
-  AddOptionsAndOutput(command, settings, kCopyOptionsFirst);
   ExpectCut(file.expected, cut, request.file.streams, false);
-  AddJobSteps(file, std::move(command), settings, request.container);
+  AddCopySteps(file, std::move(command), settings, request.container);
   RunPlan plan;
   plan.files.push_back(std::move(file));
   return plan;

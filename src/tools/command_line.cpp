@@ -29,6 +29,17 @@ std::string InQuotes(std::string_view argument) {
 
 }  // namespace
 
+std::vector<std::string_view> SplitWords(std::string_view words) {
+  std::vector<std::string_view> split;
+  for (std::size_t start = 0; start < words.size();) {
+    const std::size_t blank = words.find(' ', start);
+    const std::size_t end = blank == std::string_view::npos ? words.size() : blank;
+    if (end > start) split.push_back(words.substr(start, end - start));
+    start = end + 1;
+  }
+  return split;
+}
+
 CommandLine::CommandLine(std::string_view program) {
   // The program name is split by other rules: quotes only group it, so it is never escaped.
   text_ = "\"" + std::string(program) + "\"";
@@ -52,12 +63,7 @@ CommandLine& CommandLine::AddQuoted(std::string_view argument) {
 }
 
 CommandLine& CommandLine::AddWords(std::string_view words) {
-  for (std::size_t start = 0; start < words.size();) {
-    const std::size_t blank = words.find(' ', start);
-    const std::size_t end = blank == std::string_view::npos ? words.size() : blank;
-    if (end > start) Add(words.substr(start, end - start));
-    start = end + 1;
-  }
+  for (const std::string_view word : SplitWords(words)) Add(word);
   return *this;
 }
 

@@ -13,6 +13,9 @@ namespace clipwright {
 // command of at most 507 units is accepted.
 inline constexpr int COMMAND_LIMIT = 509;
 
+// The blank-separated words of `words`, in order; runs of blanks separate no empty word.
+std::vector<std::string_view> SplitWords(std::string_view words);
+
 class CommandLine {
  public:
   // The program comes first, always quoted.

@@ -10,14 +10,6 @@
 namespace clipwright {
 namespace {
 
-double FrameTime(const SplitPageState& split, std::uint32_t frame) {
-  return frame < split.frame_times.size() ? split.frame_times[frame] : 0;
-}
-
-std::uint32_t KeyframeFrame(const SplitPageState& split, std::uint32_t k) {
-  return k < split.keyframe_frames.size() ? split.keyframe_frames[k] : split.last_frame_index;
-}
-
 // The trackbar's position, as far as the range reaches.
 std::uint32_t TrackPosition(const SplitPageState& split, Dialog& page, int track) {
   const int position = page.TrackPosition(track);

@@ -14,24 +14,6 @@ namespace {
 
 using clipwright::platform::SplitCommandLine;
 
-// An argument as CommandLineToArgvW reads it back: in quotes, a quote escaped, backslashes
-// doubled before a quote.
-std::string Quote(const std::string& argument) {
-  std::string quoted = "\"";
-  std::size_t backslashes = 0;
-  for (const char c : argument) {
-    if (c == '\\') {
-      ++backslashes;
-      continue;
-    }
-    quoted.append(c == '"' ? 2 * backslashes + 1 : backslashes, '\\');
-    backslashes = 0;
-    quoted += c;
-  }
-  quoted.append(2 * backslashes, '\\');
-  return quoted + "\"";
-}
-
 void SplitAnyLine(std::string_view line) {
   const std::vector<std::string> arguments = SplitCommandLine(line);
   std::size_t total = 0;
@@ -39,11 +21,11 @@ void SplitAnyLine(std::string_view line) {
   if (total > line.size()) __builtin_trap();
   // The program name is read by other rules (no escapes); the rest must come back as it was.
   if (arguments.size() < 2) return;
-  std::string again = "program";
-  for (std::size_t i = 1; i < arguments.size(); ++i) again += " " + Quote(arguments[i]);
+  clipwright::CommandLine again("program");
+  for (std::size_t i = 1; i < arguments.size(); ++i) again.AddQuoted(arguments[i]);
   std::vector<std::string> expected(arguments);
   expected[0] = "program";
-  if (SplitCommandLine(again) != expected) __builtin_trap();
+  if (SplitCommandLine(again.Text()) != expected) __builtin_trap();
 }
 
 void BuildAnyArguments(std::string_view bytes) {
