@@ -17,14 +17,14 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/win32/wide.h"
-#include "support/fake_dialog.h"
 #include "win32/drop_handle.h"
 #include "tools/analysis_result.h"
 #include "tools/output_scanner.h"
+#include "tools/run_observer.h"
+#include "ui/control_ids.h"
 #include "ui/main_window.h"
 #include "ui/window_dialog.h"
 #include "ui/window_requests.h"
@@ -80,12 +80,12 @@ double DirectProbes(const std::string& ffmpeg, const std::vector<std::string>& f
 
 // The probes through the tool runner and the output scanner, without any window.
 double RunnerProbes(const std::string& ffmpeg, const std::vector<std::string>& files) {
-  testing::FakeDialog progress;
+  NullObserver nobody;
   std::atomic<int> abort{0};
   const LARGE_INTEGER start = Now();
   for (const std::string& file : files) {
     AnalysisResult result;
-    ScanOutput(result, progress, abort, ProbeCommand(ffmpeg, file), SCAN_PROBE, nullptr, 0);
+    ScanOutput(result, nobody, abort, ProbeCommand(ffmpeg, file), SCAN_PROBE, nullptr, 0);
   }
   return Seconds(start, Now());
 }
@@ -150,8 +150,8 @@ int wmain(int argc, wchar_t** argv) {
   const std::wstring settings_folder = std::wstring(temp) + L"clipwright-bench\\";
   CreateDirectoryW(settings_folder.c_str(), nullptr);
   const std::string base = platform::Narrow(settings_folder);
-  HWND main_window = ui::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW,
-                                          {base + "status.ini", base + "input.txt", base + "error.txt"});
+  HWND main_window =
+      ui::CreateMainWindow(GetModuleHandleW(nullptr), SW_SHOW, SettingsFiles{base + "status.ini", base + "error.txt"});
   if (!main_window) return 1;
   ui::WindowRequests requests(main_window);
   requests.Page(PAGE_SETTINGS)->SetText(IDC_FFMPEG_PATH, ffmpeg);

@@ -15,20 +15,21 @@
 #include <string_view>
 #include <vector>
 
-#include "support/fake_dialog.h"
 #include "tools/analysis_result.h"
+#include "tools/run_observer.h"
 #include "tools/scan_capture.h"
 #include "tools/tool_runner.h"
 
 namespace {
 
-using clipwright::testing::FakeDialog;
+// The window's half of a run is not timed here: its observer is the progress dialog's.
+using clipwright::NullObserver;
 
 int Run(double duration, std::string_view command) {
-  FakeDialog dialog;
+  NullObserver observer;
   std::atomic<int> abort{0};
   std::string capture;
-  if (clipwright::RunTool(capture, dialog, abort, command, clipwright::SCAN_JOB, duration) != 1) {
+  if (clipwright::RunTool(capture, observer, abort, command, clipwright::SCAN_JOB, duration) != 1) {
     std::fprintf(stderr, "could not start: %.*s\n", static_cast<int>(command.size()), command.data());
     return 1;
   }
@@ -64,9 +65,9 @@ int Scan(double megabytes) {
   std::uint32_t frames = 0;
   clipwright::AnalysisResult result;
   result.capture = SyntheticKeyframeLog(static_cast<std::size_t>(megabytes * 1024 * 1024), &frames);
-  FakeDialog dialog;
+  NullObserver observer;
   const auto start = std::chrono::steady_clock::now();
-  const int verdict = clipwright::ScanCapture(result, dialog, clipwright::SCAN_KEYFRAMES, nullptr);
+  const int verdict = clipwright::ScanCapture(result, observer, clipwright::SCAN_KEYFRAMES, nullptr);
   const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
   if (verdict != 1 || result.last_frame_index != frames) {
     std::fprintf(stderr, "scan failed: verdict %d, %u of %u frames\n", verdict, result.last_frame_index, frames);
@@ -78,13 +79,13 @@ int Scan(double megabytes) {
 }
 
 int Start(int count, std::string_view command) {
-  FakeDialog dialog;
+  NullObserver observer;
   std::atomic<int> abort{0};
   std::vector<double> times;
   for (int i = 0; i < count; ++i) {
     std::string capture;
     const auto start = std::chrono::steady_clock::now();
-    if (clipwright::RunTool(capture, dialog, abort, command, clipwright::SCAN_JOB, 0) != 1) return 1;
+    if (clipwright::RunTool(capture, observer, abort, command, clipwright::SCAN_JOB, 0) != 1) return 1;
     times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
   }
   std::sort(times.begin(), times.end());

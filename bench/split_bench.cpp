@@ -1,28 +1,34 @@
 // Timing program for scripts/bench-split: the split page's keyframe scan of one video as the page
-// runs it, the decoding scan it replaced, and the pictures made as a trackbar moves.
+// runs it, the decoding scan it replaced, the pictures made as a trackbar moves, and the check
+// that every output of a run is read back with.
 //   split_bench open <ffmpeg> <video>     the scan from the packet listing, first picture included
 //   split_bench decode <ffmpeg> <video>   the scan that decodes the whole video
 //   split_bench pictures <ffmpeg> <video> <moves> <fill>
-//       opens the video, moves the start trackbar `moves` times to a keyframe whose picture is
-//       not made yet, pausing between moves as a user looking at the picture does, and times each
-//       move until the page shows the picture; then makes `fill` more moves without pausing, and
-//       reports the memory the pictures hold.
+//       opens the video, wants `moves` times the picture of a keyframe that is not made yet,
+//       pausing between them as a user looking at the picture does, and times each until the
+//       picture store's ready notice; then wants `fill` more without pausing, and reports the
+//       memory the pictures hold.
+//   split_bench check <ffmpeg> <video> <every|whole> <checked|unchecked>
+//       runs the split at every keyframe of the video, or a whole-file copy of it (a separate of
+//       every stream), through the run driver, with the real check of each output or with one
+//       that passes at once, and prints the seconds it took.
 #include <algorithm>
+#include <atomic>
 #include <chrono>
-#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
-#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
 
-#include "analysis/analysis_job.h"
-#include "analysis/split_range.h"
+#include "analysis/probe.h"
+#include "analysis/split_cuts.h"
 #include "analysis/split_scans.h"
-#include "common/control_ids.h"
-#include "common/limits.h"
-#include "support/fake_dialog.h"
+#include "jobs/job_plans.h"
+#include "jobs/run_driver.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "support/picture_watch.h"
 
 namespace {
 
@@ -31,85 +37,111 @@ using Clock = std::chrono::steady_clock;
 
 double Since(Clock::time_point start) { return std::chrono::duration<double>(Clock::now() - start).count(); }
 
-struct BenchPage {
-  explicit BenchPage(const char* ffmpeg) {
-    requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, ffmpeg);
-    split.video_kind = 2;
-    job.target = kSplitTarget;
-    job.split = &split;
-    split.pictures.SetReadyNotice([this] {
-      std::lock_guard lock(mutex);
-      ++notices;
-      notice_came.notify_all();
-    });
-  }
-  testing::FakeDialog& page() { return requests.page(PAGE_SPLIT); }
-
-  // Moves the start trackbar to keyframe k; the seconds until the page shows its picture.
-  double MoveTo(std::uint32_t k) {
-    std::unique_lock lock(mutex);
-    const int before = notices;
-    lock.unlock();
-    const auto start = Clock::now();
-    page().SetTrackPosition(IDC_SPLIT_START_TRACK, static_cast<int>(k));
-    MoveSplitStart(split, page());
-    if (page().ShownPicture(IDC_SPLIT_PICTURE) != split.pictures.Of(k).get() || !split.pictures.Of(k)) {
-      lock.lock();
-      notice_came.wait_for(lock, std::chrono::seconds(60), [&] { return notices > before; });
-      lock.unlock();
-      OnSplitPictureReady(split, page());
-    }
-    const double seconds = Since(start);
-    if (!split.pictures.Of(k) || page().ShownPicture(IDC_SPLIT_PICTURE) != split.pictures.Of(k).get()) {
-      std::fprintf(stderr, "keyframe %u: no picture shown\n", k);
-      std::exit(1);
-    }
-    return seconds;
-  }
-
-  testing::FakeRequests requests;
-  testing::FakeDialog progress;
-  std::mutex mutex;
-  std::condition_variable notice_came;
-  int notices = 0;
-  SplitPageState split;  // after what its picture maker tells: it goes first
-  AnalysisJob job;
+// Thrown rather than exiting, so that the scan's folder of pictures goes with the unwinding.
+struct Failure {
+  const char* what;
 };
+[[noreturn]] void Fail(const char* what) { throw Failure{what}; }
 
-int Scan(BenchPage& bench, const char* video, bool decode) {
+int Scan(const char* ffmpeg, const char* video, bool decode) {
+  SplitPageState split;
+  split.video_kind = 2;
+  NullObserver observer;
+  std::atomic<int> abort{0};
   const auto scan = decode ? ScanKeyframesByDecoding : ScanKeyframes;
   const auto start = Clock::now();
-  const int result = scan(bench.job, bench.progress, bench.page(), bench.requests, video);
+  if (scan(ffmpeg, video, split, observer, abort) != 1) Fail("the scan failed");
   const double seconds = Since(start);
-  if (result != 1) {
-    std::fprintf(stderr, "scan failed: %s\n", bench.progress.Text(IDC_PROGRESS_PROCESS).c_str());
-    std::exit(1);
-  }
-  OnSplitAnalysed(bench.split, bench.page());
-  std::printf("seconds=%.3f frames=%u keyframes=%u thumbnail_bytes=%zu\n", seconds, bench.split.last_frame_index,
-              bench.split.keyframe_count, bench.split.pictures.Bytes());
+  std::printf("seconds=%.3f frames=%u keyframes=%u thumbnail_bytes=%zu\n", seconds, split.last_frame_index,
+              split.keyframe_count, split.pictures.Bytes());
   return 0;
 }
 
-int Pictures(BenchPage& bench, const char* video, int moves, int fill) {
-  if (ScanKeyframes(bench.job, bench.progress, bench.page(), bench.requests, video) != 1) return 1;
-  OnSplitAnalysed(bench.split, bench.page());
-  const std::uint32_t count = bench.split.keyframe_count;
-  if (count < 4) return 1;
+int Pictures(const char* ffmpeg, const char* video, int moves, int fill) {
+  SplitPageState split;
+  testing::PictureWatch watch(split.pictures);
+  NullObserver observer;
+  std::atomic<int> abort{0};
+  if (ScanKeyframes(ffmpeg, video, split, observer, abort) != 1) Fail("the scan failed");
+  const std::uint32_t count = split.keyframe_count;
+  if (count < 4) Fail("too few keyframes");
+  const auto show = [&](std::uint32_t k) {
+    const auto start = Clock::now();
+    if (!watch.Show(k)) Fail("a picture was not made");
+    return Since(start);
+  };
   std::vector<double> times;
   // Keyframes spread over the video; a neighbour of one shown before is made ahead, and skipped.
   for (int i = 0; i < moves; ++i) {
     std::uint32_t k = 2 + static_cast<std::uint32_t>(static_cast<std::uint64_t>(i) * (count - 3) / moves);
-    while (k + 1 < count && bench.split.pictures.Of(k)) ++k;
-    if (bench.split.pictures.Of(k)) continue;
-    times.push_back(bench.MoveTo(k));
+    while (k + 1 < count && split.pictures.Of(k)) ++k;
+    if (split.pictures.Of(k)) continue;
+    times.push_back(show(k));
     std::this_thread::sleep_for(std::chrono::seconds(1));
   }
-  for (int i = 0; i < fill; ++i) bench.MoveTo(static_cast<std::uint32_t>(std::uint64_t{7919} * i % (count - 1)));
+  for (int i = 0; i < fill; ++i) show(static_cast<std::uint32_t>(std::uint64_t{7919} * i % (count - 1)));
   std::sort(times.begin(), times.end());
-  if (times.empty()) return 1;
+  if (times.empty()) Fail("no picture was timed");
   std::printf("pictures=%zu median=%.3f max=%.3f thumbnail_bytes=%zu\n", times.size(), times[times.size() / 2],
-              times.back(), bench.split.pictures.Bytes());
+              times.back(), split.pictures.Bytes());
+  return 0;
+}
+
+// The video as the pages have it: probed, and for the split, scanned.
+InputFile Probed(const char* ffmpeg, const char* video) {
+  NullObserver observer;
+  std::atomic<int> abort{0};
+  ProbedFile probed;
+  if (ProbeFile(ffmpeg, video, observer, abort, &probed) != VERDICT_SUCCESS) Fail("the probe failed");
+  InputFile input{video, {}, probed.duration};
+  for (std::size_t i = 0; i < probed.stream_lines.size(); ++i) {
+    input.streams.push_back(StreamChoice{static_cast<int>(i), probed.stream_lines[i], true});
+  }
+  return input;
+}
+
+int Check(const char* ffmpeg, const char* video, const std::string& what, const std::string& checked) {
+  const InputFile input = Probed(ffmpeg, video);
+  const std::string container = platform::SplitPath(video).extension.substr(1);
+  RunPlan plan;
+  if (what == "every") {
+    SplitPageState split;
+    NullObserver observer;
+    std::atomic<int> abort{0};
+    if (ScanKeyframes(ffmpeg, video, split, observer, abort) != 1) Fail("the scan failed");
+    KeyframeSplitRequest request{input, container, {}};
+    for (std::uint32_t k = 0; k < split.keyframe_count; ++k) {
+      request.pieces.push_back(
+          KeyframePiece{split.keyframe_frames[k], split.keyframe_frames[k + 1], KeyframeCut(split, k, k + 1)});
+    }
+    plan = PlanKeyframeSplit(request, {});
+  } else {
+    plan = PlanSeparate(SeparateRequest{{input}, false, container}, {});
+  }
+  RunSettings settings;
+  settings.ffmpeg = ffmpeg;
+  RunHooks hooks;
+  if (checked == "unchecked") {
+    hooks.check_output = [](const std::string&, const std::string&, const OutputExpectation&, const std::atomic<int>&) {
+      return CheckResult{};
+    };
+  }
+  // The folder as it was: the outputs of this run go again, so that the next run starts alike.
+  const platform::PathParts parts = platform::SplitPath(video);
+  const std::string folder = parts.drive + parts.directory;
+  std::vector<std::string> before;
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) before.push_back(entry.name);
+
+  NullObserver observer;
+  std::atomic<int> abort{0};
+  const auto start = Clock::now();
+  const RunSummary summary = RunFiles(plan, settings, observer, abort, hooks);
+  const double seconds = Since(start);
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    if (std::find(before.begin(), before.end(), entry.name) == before.end()) platform::DeleteFileForced(folder + entry.name);
+  }
+  if (summary.failures != 0 || summary.successes != static_cast<int>(plan.files.size())) Fail("an output failed");
+  std::printf("seconds=%.3f files=%d\n", seconds, summary.successes);
   return 0;
 }
 
@@ -117,11 +149,20 @@ int Pictures(BenchPage& bench, const char* video, int moves, int fill) {
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
-  if (argc < 4 || (mode == "pictures" && argc != 6) || (mode != "open" && mode != "decode" && mode != "pictures")) {
-    std::fprintf(stderr, "usage: split_bench open|decode <ffmpeg> <video> | pictures <ffmpeg> <video> <moves> <fill>\n");
+  const bool known = ((mode == "open" || mode == "decode") && argc == 4) || (mode == "pictures" && argc == 6) ||
+                     (mode == "check" && argc == 6);
+  if (!known) {
+    std::fprintf(stderr,
+                 "usage: split_bench open|decode <ffmpeg> <video> | pictures <ffmpeg> <video> <moves> <fill> |\n"
+                 "       check <ffmpeg> <video> every|whole checked|unchecked\n");
     return 2;
   }
-  BenchPage bench(argv[2]);
-  if (mode == "pictures") return Pictures(bench, argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
-  return Scan(bench, argv[3], mode == "decode");
+  try {
+    if (mode == "pictures") return Pictures(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
+    if (mode == "check") return Check(argv[2], argv[3], argv[4], argv[5]);
+    return Scan(argv[2], argv[3], mode == "decode");
+  } catch (const Failure& failure) {
+    std::fprintf(stderr, "split_bench: %s\n", failure.what);
+    return 1;
+  }
 }

@@ -1,14 +1,36 @@
 // Timing program for scripts/bench-volume: runs the volume job over files, as the page's run
-// button would, with in-memory pages.
+// button would, through its plan and the run driver.
 //   volume_bench <ffmpeg> <aacgain> <file>...
-// Prints one line per status the job showed, then the summary; exits 0 when every file succeeded.
+// Prints one line per stage the run reported, then the counts; exits 0 when every file succeeded.
 #include <cstdio>
 #include <string>
 
-#include "common/control_ids.h"
-#include "common/limits.h"
-#include "support/fake_dialog.h"
-#include "volume/volume_worker.h"
+#include "jobs/run_driver.h"
+#include "volume/volume_plan.h"
+
+namespace {
+
+using clipwright::FileOutcome;
+using clipwright::RunSummary;
+using clipwright::StageEvent;
+using clipwright::Tool;
+
+class PrintingObserver final : public clipwright::RunObserver {
+ public:
+  void FileStarted(std::string_view) override {}
+  void StageReached(const StageEvent& event) override {
+    std::printf("stage %d %s %lld\n", static_cast<int>(event.stage), event.text.c_str(),
+                static_cast<long long>(event.number));
+  }
+  void ToolOutput(std::string_view) override {}
+  void PredictedTime(double) override {}
+  void AbortAllowed(bool) override {}
+  void ToolMissing(Tool) override { std::printf("tool missing\n"); }
+  void FileEnded(FileOutcome outcome) override { std::printf("file ended %d\n", static_cast<int>(outcome)); }
+  void RunEnded(const RunSummary&) override {}
+};
+
+}  // namespace
 
 int main(int argc, char** argv) {
   using namespace clipwright;
@@ -16,24 +38,18 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "usage: volume_bench <ffmpeg> <aacgain> <file>...\n");
     return 2;
   }
-  testing::FakeRequests requests;
-  requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, argv[1]);
-  requests.page(PAGE_SETTINGS).SetText(IDC_AACGAIN_PATH, argv[2]);
-  testing::FakeDialog& page = requests.page(PAGE_VOLUME);
-  page.SetText(IDC_VOLUME_TARGET, "100.0");
-  FileList files;
+  RunSettings settings;
+  settings.ffmpeg = argv[1];
+  settings.aacgain = argv[2];
+  VolumeRequest request;
+  request.target_level = 100.0;
   for (int i = 3; i < argc; ++i) {
-    // The line the probe stores for an MP3; the job looks for its "Audio: mp3".
-    files.files.push_back(FileEntry{{StreamEntry{"Stream #0:0: Audio: mp3, 44100 Hz, stereo, fltp, 128 kb/s", 1}}, 0});
-    page.AddRows(IDC_VOLUME_FILES, {argv[i]});
+    // The line the probe stores for an MP3; the plan looks for its "Audio: mp3".
+    request.files.push_back(InputFile{argv[i], {StreamChoice{0, "Stream #0:0: Audio: mp3, 44100 Hz, stereo, fltp, 128 kb/s"}}, 0});
   }
-  VolumeJob job;
-  job.files = &files;
-  testing::FakeDialog progress;
-  VolumeWorker(job, progress, page, requests);
-  for (const std::string& status : progress.TextHistory(IDC_PROGRESS_PROCESS)) std::printf("%s\n", status.c_str());
-  const std::string summary = progress.Text(IDC_PROGRESS_STATUS);
-  std::printf("%s\n", summary.c_str());
-  const std::string all_done = "失敗： 0 ファイル";
-  return summary.size() >= all_done.size() && summary.ends_with(all_done) ? 0 : 1;
+  PrintingObserver observer;
+  const std::atomic<int> abort{0};
+  const RunSummary summary = RunFiles(PlanVolume(request, settings), settings, observer, abort);
+  std::printf("successes=%d failures=%d\n", summary.successes, summary.failures);
+  return summary.counted && summary.failures == 0 ? 0 : 1;
 }

@@ -2,27 +2,30 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
 #include <filesystem>
 #include <ostream>
 #include <string>
 #include <vector>
 
 #include "analysis/error_list.h"
-#include "analysis/file_list_ops.h"
 #include "common/limits.h"
-#include "platform/text.h"
 #include "platform/files.h"
-#include "support/fake_dialog.h"
+#include "platform/text.h"
 #include "support/media.h"
+#include "support/recording_observer.h"
 #include "support/temp_dir.h"
 #include "test_config.h"
 
 namespace clipwright {
 namespace {
 
-using testing::FakeDialog;
-using testing::FakeRequests;
+using testing::RecordingObserver;
 using testing::TempDir;
+
+const std::string kBom = "\xEF\xBB\xBF";
+const std::string kLine = "Invalid data found when processing input '";
 
 struct OpenDialogCase {
   const char* name;
@@ -56,323 +59,227 @@ INSTANTIATE_TEST_SUITE_P(
         OpenDialogCase{"Empty", u"\0\0"s, {}}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// The window side of intake, in memory: answers the open-file dialog from `chosen`, and runs
-// the real worker for the analysis dialog (or only records the batch).
-class FakeShell : public IntakeShell {
+TEST(PathsFromDrop, TakesFilesOnlyAndASingleTargetTakesTheFirst) {
+  TempDir dir;
+  const std::string folder = dir.File("folder.mp4");
+  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
+  const std::string a = dir.Write("a.mp4", "a");
+  const std::string b = dir.Write("b.mp4", "b");
+  const std::string gone = dir.File("gone.mp4");
+  const std::vector<std::string> dropped{folder, gone, a, b};
+  EXPECT_EQ(PathsFromDrop(dropped, false), (std::vector<std::string>{a, b}));
+  EXPECT_EQ(PathsFromDrop(dropped, true), std::vector<std::string>{a});
+  EXPECT_TRUE(PathsFromDrop({folder}, false).empty());
+
+  // A name longer than a row holds cannot be looked at everywhere; it is kept for the probe to
+  // turn down, never dropped in silence.
+  const std::string too_long = dir.File(std::string(260, 'x') + ".mp4");
+  EXPECT_EQ(PathsFromDrop({gone, too_long, b}, false), (std::vector<std::string>{too_long, b}));
+}
+
+// The page's half of the intake: what lands in it, and the split page's failed scans.
+class RecordingSink : public IntakeSink {
  public:
-  FakeShell(Dialog& page, Requests& requests) : page_(page), requests_(requests) {}
+  void Added(const ProbedFile& file) override { added.push_back(file); }
+  void SplitScanFailed(bool forget_file) override { scan_failures.push_back(forget_file); }
 
-  std::optional<std::u16string> ChooseFiles(bool multiple) override {
-    choose_calls.push_back(multiple);
-    return chosen;
+  std::vector<std::string> Paths() const {
+    std::vector<std::string> paths;
+    for (const ProbedFile& file : added) paths.push_back(file.path);
+    return paths;
   }
-  void RunAnalysisDialog(AnalysisJob& job) override {
-    batches.push_back(job.paths);
-    if (run_worker) AnalysisWorker(job, progress, page_, requests_);
-  }
-  void OpenErrorList(const std::string& path) override { opened.push_back(path); }
 
-  std::optional<std::u16string> chosen;
-  bool run_worker = true;
-  FakeDialog progress;
-  std::vector<bool> choose_calls;
-  std::vector<std::vector<std::string>> batches;
-  std::vector<std::string> opened;
-
- private:
-  Dialog& page_;
-  Requests& requests_;
+  std::vector<ProbedFile> added;
+  std::vector<bool> scan_failures;  // forget_file of each
 };
 
-// Pages, requests and a shell with FFmpeg configured and error.txt in a temporary folder.
+// A batch with FFmpeg configured and error.txt in the test's folder.
 struct Intake {
-  TempDir dir;
-  FakeRequests requests;
-  FakeShell shell;
-  AnalysisJob job;
-
-  explicit Intake(const ProbeTarget& target, int page_index = PAGE_VOLUME)
-      : shell(requests.page(page_index), requests) {
-    requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, test_config::kFfmpeg);
-    job.target = target;
-    job.error_folder = dir.path();
+  Intake() {
+    request.ffmpeg = test_config::kFfmpeg;
+    request.error_folder = dir.path();
   }
-  FakeDialog& page(int index = PAGE_VOLUME) { return requests.page(index); }
-  std::string ErrorList() {
+  IntakeOutcome Run() { return AnalyseFiles(request, sink, observer, abort); }
+  std::string ErrorList() const {
     std::string bytes;
     platform::ReadWholeFile(ErrorListPath(dir.path()), &bytes);
     return bytes;
   }
+  std::string Clip(const std::string& name, double seconds, bool video, bool audio, std::string_view args = "") {
+    const std::string path = dir.File(name);
+    EXPECT_TRUE(testing::MakeClip(path, seconds, video, audio, args)) << name;
+    return path;
+  }
+  // Counts the runs of FFmpeg that could not even start: with a missing FFmpeg, every file that
+  // was handed to it.
+  long NotStarted() {
+    const std::vector<Stage> stages = observer.stages();
+    return std::count(stages.begin(), stages.end(), Stage::kToolNotStarted);
+  }
+
+  TempDir dir;
+  IntakeRequest request;
+  RecordingSink sink;
+  RecordingObserver observer;
+  std::atomic<int> abort{0};
 };
 
-TEST(AddFiles, WithoutFfmpegNothingHappens) {
-  Intake intake(kVolumeTarget);
-  FileList files;
-  intake.job.files = &files;
-  intake.page().InsertRow(IDC_VOLUME_FILES, 0, "kept.mp3");
-  intake.requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, intake.dir.File("missing.exe"));
-  intake.shell.chosen = u"C:\\v\\a.mp3\0\0"s;
-  const std::vector<std::string> dropped{intake.dir.Write("b.mp3", "b")};
+TEST(AnalyseFiles, AFailingFileIsListedAndTheOthersAreAddedInOrder) {
+  Intake intake;
+  const std::string first = intake.Clip("first.mkv", 1.0, true, true);
+  const std::string second = intake.dir.Write("second.mp4", "not really a video");
+  const std::string third = intake.Clip("third.mp4", 2.0, false, true);
+  intake.request.paths = {first, second, third};
+  intake.request.listed = 3;
 
-  EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 0);
-  EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, &dropped), 0);
-  EXPECT_TRUE(intake.shell.choose_calls.empty());
-  EXPECT_TRUE(intake.shell.batches.empty());
-  EXPECT_EQ(intake.requests.main_window().MessageBoxes().size(), 2u);  // the main window's own message
-  EXPECT_EQ(intake.page().SelectedRow(IDC_VOLUME_FILES), -1);
-  EXPECT_TRUE(intake.page().MessageBoxes().empty());
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_TRUE(outcome.not_added);
+  EXPECT_FALSE(outcome.aborted);
+  EXPECT_FALSE(outcome.scan_failed) << "a failed probe alone is no failed scan";
+  ASSERT_EQ(intake.sink.Paths(), (std::vector<std::string>{first, third}));
+  EXPECT_EQ(intake.sink.added[0].stream_lines, testing::ProbeStreams(first));
+  EXPECT_NEAR(intake.sink.added[1].duration, 2.0, 0.1);
+  EXPECT_EQ(intake.ErrorList(), kBom + kLine + second + "'\r\n");
+  EXPECT_EQ(intake.observer.files(), intake.request.paths);
+  EXPECT_TRUE(intake.observer.Reached(Stage::kProbeFailed));
+  EXPECT_TRUE(intake.sink.scan_failures.empty());
 }
 
-TEST(AddFiles, ACancelledDialogStillSelectsTheFirstFile) {
-  Intake intake(kConvertTarget, PAGE_CONVERT);
-  FileList files;
-  files.files.push_back(FileEntry{{StreamEntry{"Stream #0:0: Video: h264", 1}, StreamEntry{"Stream #0:1: Audio: aac", 0}}, 2.0});
-  files.files.push_back(FileEntry{{StreamEntry{"Stream #0:0: Audio: mp3", 1}}, 3.0});
-  intake.job.files = &files;
-  FakeDialog& page = intake.page(PAGE_CONVERT);
-  page.AddRows(IDC_CONVERT_FILES, {"a.mp4", "b.mp3"});
-
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, nullptr), 1);
-  EXPECT_EQ(intake.shell.choose_calls, std::vector<bool>{true});
-  EXPECT_TRUE(intake.shell.batches.empty());
-  EXPECT_EQ(page.SelectedRow(IDC_CONVERT_FILES), 0);
-  ASSERT_EQ(page.RowCount(IDC_CONVERT_STREAMS), 2);
-  EXPECT_TRUE(page.RowChecked(IDC_CONVERT_STREAMS, 0));
-  EXPECT_FALSE(page.RowChecked(IDC_CONVERT_STREAMS, 1));
-}
-
-TEST(AddFiles, SingleFileTargetsAskTheDialogForOneFile) {
-  for (const ProbeTarget& target : {kSplitTarget, kMultiplexTarget1, kMultiplexTarget2, kConcatenateTarget,
-                                    kSeparateTarget, kConvertTarget, kVolumeTarget}) {
-    Intake intake(target);
-    EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 1);
-    EXPECT_EQ(intake.shell.choose_calls, std::vector<bool>{target.path_control == 0}) << target.run_button;
-  }
-}
-
-TEST(AddFiles, ABatchWithFailuresAsksOnceAndOpensTheErrorListOnYes) {
-  for (const int answer : {kAnswerYes, kAnswerNo}) {
-    Intake intake(kVolumeTarget);
-    FileList files;
-    intake.job.files = &files;
-    intake.page().SetMessageBoxAnswer(answer);
-    // The volume page turns these down before any FFmpeg run.
-    const std::string folder = intake.dir.path().substr(0, intake.dir.path().size() - 1);
-    const std::u16string buffer =
-        platform::Utf8ToUtf16(folder) + u"\0a.wav\0b.ogg\0c.flac\0\0"s;
-    intake.shell.chosen = buffer;
-
-    EXPECT_EQ(AddFiles(intake.job, intake.page(), intake.requests, intake.shell, nullptr), 1);
-    ASSERT_EQ(intake.shell.batches.size(), 1u);
-    EXPECT_EQ(intake.shell.batches[0],
-              (std::vector<std::string>{folder + "\\a.wav", folder + "\\b.ogg", folder + "\\c.flac"}));
-    EXPECT_EQ(intake.job.error, 1);
-    const auto boxes = intake.page().MessageBoxes();
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？");
-    EXPECT_EQ(boxes[0].caption, "ファイル追加エラー");
-    EXPECT_EQ(boxes[0].buttons, kMessageYesNo);
-    EXPECT_EQ(intake.shell.opened,
-              answer == kAnswerYes ? std::vector<std::string>{ErrorListPath(intake.dir.path())}
-                                   : std::vector<std::string>{});
-    EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBFInvalid data found when processing input '" + folder +
-                                      "\\a.wav'\r\nInvalid data found when processing input '" + folder +
-                                      "\\b.ogg'\r\nInvalid data found when processing input '" + folder +
-                                      "\\c.flac'\r\n");
-    EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());  // FFmpeg was asked for once only
-    EXPECT_EQ(intake.shell.progress.end_result(), 1);  // a failed probe alone is no abort
-    EXPECT_TRUE(intake.shell.progress.timer_stopped());
-  }
-}
-
-TEST(AddFiles, ADropTakesFilesOnlyAndASingleTargetTakesTheFirst) {
-  Intake intake(kMultiplexTarget2, PAGE_MULTIPLEX);
-  intake.shell.run_worker = false;
-  const std::string folder = intake.dir.File("folder");
-  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
-  const std::vector<std::string> files{intake.dir.Write("a.mp4", "a"), intake.dir.Write("b.mp4", "b")};
-  const std::vector<std::string> dropped{folder, intake.dir.File("gone.mp4"), files[0], files[1]};
-  FakeDialog& page = intake.page(PAGE_MULTIPLEX);
-
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
-  EXPECT_TRUE(intake.shell.choose_calls.empty());
-  EXPECT_EQ(intake.shell.batches, (std::vector<std::vector<std::string>>{{files[0]}}));
-
-  intake.job.target = kConvertTarget;
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
-  EXPECT_EQ(intake.shell.batches.back(), files);
-
-  // A name longer than a row holds cannot be looked at everywhere; it is kept for the probe to
-  // turn down, never dropped in silence.
-  const std::string too_long = intake.dir.File(std::string(260, 'x') + ".mp4");
-  const std::vector<std::string> with_long{intake.dir.File("gone.mp4"), too_long, files[1]};
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &with_long), 1);
-  EXPECT_EQ(intake.shell.batches.back(), (std::vector<std::string>{too_long, files[1]}));
-
-  // Folders only: nothing to analyse, no dialog, no question.
-  const std::vector<std::string> folders{folder};
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &folders), 1);
-  EXPECT_EQ(intake.shell.batches.size(), 3u);
-  EXPECT_TRUE(page.MessageBoxes().empty());
-}
-
-// Files that cannot be taken whole are turned down before FFmpeg is asked for; an FFmpeg path
-// that does not exist would make the main window complain if it were.
-TEST(AnalysisWorker, LimitsTurnFilesDownWithAnErrorLine) {
-  Intake intake(kSeparateTarget, PAGE_SEPARATE);
-  intake.requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, intake.dir.File("missing.exe"));
-  FileList files;
-  files.files.resize(FILE_CAPACITY);
-  intake.job.files = &files;
-  FakeDialog& page = intake.page(PAGE_SEPARATE);
-  for (int n = 0; n < FILE_CAPACITY; ++n) page.InsertRow(IDC_SEPARATE_FILES, n, std::to_string(n) + ".mp4");
-  const std::string full_list = intake.dir.File("a.mp4");
-  intake.job.paths = {full_list};
-
-  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
-  EXPECT_EQ(intake.job.error, 1);
-  EXPECT_EQ(page.RowCount(IDC_SEPARATE_FILES), FILE_CAPACITY);
-  EXPECT_EQ(files.files.size(), static_cast<std::size_t>(FILE_CAPACITY));
-  EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());
-  EXPECT_EQ(intake.shell.progress.end_result(), 1);
-
+// Files that cannot be taken whole are turned down before FFmpeg is run (here FFmpeg is missing,
+// so a run would show as a start that failed).
+TEST(AnalyseFiles, LimitsTurnFilesDownBeforeFfmpegRuns) {
+  Intake intake;
+  intake.request.ffmpeg = intake.dir.File("missing.exe");
+  const std::string folder = intake.dir.path();
   // Path length is counted in UTF-16 units: 259 may be probed, 260 may not, whatever the bytes.
-  page.DeleteAllRows(IDC_SEPARATE_FILES);
-  files.files.clear();
-  std::string longest = "C:\\";
-  while (platform::Utf16Length(longest) < 255) longest += "\xF0\x9F\x8E\xAC";  // two units each
-  longest += "a.mp4";                                                          // 255 + 5 = 260
+  std::string longest = folder;
+  while (platform::Utf16Length(longest) < 254) longest += "\xF0\x9F\x8E\xAC";  // two units each
+  if (platform::Utf16Length(longest) < 255) longest += "x";
+  longest += "a.mp4";                                              // 255 + 5 = 260
   const std::string fits = longest.substr(0, longest.size() - 1);  // ends in "a.mp", 259 units
   ASSERT_EQ(platform::Utf16Length(longest), 260u);
   ASSERT_EQ(platform::Utf16Length(fits), 259u);
-  intake.job.paths = {longest};
-  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
-  EXPECT_TRUE(intake.requests.main_window().MessageBoxes().empty());
-  intake.job.paths = {fits};
-  AnalysisWorker(intake.job, intake.shell.progress, page, intake.requests);
-  EXPECT_EQ(intake.requests.main_window().MessageBoxes().size(), 1u);
-  EXPECT_EQ(page.RowCount(IDC_SEPARATE_FILES), 0);
 
-  const std::string line = "Invalid data found when processing input '";
-  EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBF" + line + full_list + "'\r\n" + line + longest + "'\r\n" + line + fits + "'\r\n");
+  intake.request.paths = {longest, fits};
+  intake.Run();
+  EXPECT_EQ(intake.NotStarted(), 1) << "only the path that fits goes to FFmpeg";
+
+  // A full list, and on the volume page a file AACGain does not work on.
+  intake.request.paths = {folder + "a.mp4"};
+  intake.request.listed = FILE_CAPACITY;
+  intake.Run();
+  intake.request.listed = 0;
+  intake.request.volume = true;
+  intake.request.paths = {folder + "a.wav", folder + "b.ogg", folder + "c.MP3"};
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_TRUE(outcome.not_added);
+  EXPECT_EQ(intake.NotStarted(), 2) << "only c.MP3 goes to FFmpeg";
+  EXPECT_TRUE(intake.sink.added.empty());
+
+  std::string expected = kBom;
+  for (const std::string& path : {longest, fits, folder + "a.mp4", folder + "a.wav", folder + "b.ogg", folder + "c.MP3"}) {
+    expected += kLine + path + "'\r\n";
+  }
+  EXPECT_EQ(intake.ErrorList(), expected);
 }
 
-TEST(AddFiles, ADropWithAFailingFileAddsTheOthersInOrderAndAsksOnce) {
-  Intake intake(kConvertTarget, PAGE_CONVERT);
-  FileList files;
-  files.keeps_durations = true;
-  intake.job.files = &files;
-  FakeDialog& page = intake.page(PAGE_CONVERT);
-  page.SetMessageBoxAnswer(kAnswerNo);
-  const std::string first = intake.dir.File("first.mkv");
-  const std::string third = intake.dir.File("third.mp4");
-  ASSERT_TRUE(testing::MakeClip(first, 1.0, true, true));
-  ASSERT_TRUE(testing::MakeClip(third, 2.0, false, true));
-  const std::string second = intake.dir.Write("second.mp4", "not really a video");
-  const std::string folder = intake.dir.File("folder.mp4");
-  ASSERT_TRUE(std::filesystem::create_directory(testing::FsPath(folder)));
-  const std::vector<std::string> dropped{first, folder, second, third};
-
-  EXPECT_EQ(AddFiles(intake.job, page, intake.requests, intake.shell, &dropped), 1);
-  ASSERT_EQ(page.RowCount(IDC_CONVERT_FILES), 2);
-  EXPECT_EQ(page.RowText(IDC_CONVERT_FILES, 0), first);
-  EXPECT_EQ(page.RowText(IDC_CONVERT_FILES, 1), third);
-  ASSERT_EQ(files.files.size(), 2u);
-  EXPECT_NEAR(files.files[1].duration, 2.0, 0.1);
-  EXPECT_EQ(intake.ErrorList(), "\xEF\xBB\xBFInvalid data found when processing input '" + second + "'\r\n");
-  EXPECT_EQ(page.MessageBoxes().size(), 1u);
-  EXPECT_TRUE(intake.shell.opened.empty());
-  // The first file is selected and its two streams are shown checked.
-  EXPECT_EQ(page.SelectedRow(IDC_CONVERT_FILES), 0);
-  ASSERT_EQ(page.RowCount(IDC_CONVERT_STREAMS), 2);
-  EXPECT_TRUE(page.RowChecked(IDC_CONVERT_STREAMS, 1));
-  EXPECT_TRUE(page.IsEnabled(IDC_CONVERT_RUN));
-  EXPECT_EQ(intake.shell.progress.end_result(), 1);
+// A list page counts the files it takes against its capacity as the batch goes.
+TEST(AnalyseFiles, AListFillsUpToItsCapacity) {
+  Intake intake;
+  const std::string clip = intake.Clip("a.mka", 0.5, false, true);
+  intake.request.paths = {clip, clip, clip};
+  intake.request.listed = FILE_CAPACITY - 2;
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_EQ(intake.sink.added.size(), 2u);
+  EXPECT_TRUE(outcome.not_added);
+  EXPECT_EQ(intake.ErrorList(), kBom + kLine + clip + "'\r\n");
 }
 
-TEST(AnalysisWorker, AnAbortEndsTheBatchAfterTheRunningProbe) {
-  Intake intake(kSeparateTarget, PAGE_SEPARATE);
-  FileList files;
-  intake.job.files = &files;
-  const std::string a = intake.dir.File("a.mka");
-  ASSERT_TRUE(testing::MakeClip(a, 1.0, false, true));
-  intake.job.paths = {a, a, a};
-  intake.job.abort = 1;
-  FakeDialog& progress = intake.shell.progress;
-  progress.Enable(IDC_PROGRESS_ABORT, true);
+TEST(AnalyseFiles, AnAbortEndsTheBatchAfterTheRunningProbe) {
+  Intake intake;
+  const std::string a = intake.Clip("a.mka", 1.0, false, true);
+  intake.request.paths = {a, a, a};
+  intake.abort = 1;
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_EQ(intake.observer.files().size(), 1u);
+  EXPECT_TRUE(intake.sink.added.empty());
+  EXPECT_TRUE(outcome.aborted);
+  EXPECT_EQ(intake.observer.abort_allowed(), std::vector<bool>{false});
+}
 
-  AnalysisWorker(intake.job, progress, intake.page(PAGE_SEPARATE), intake.requests);
-  EXPECT_EQ(progress.TextHistory(IDC_PROGRESS_FILE).size(), 1u);
-  EXPECT_EQ(intake.page(PAGE_SEPARATE).RowCount(IDC_SEPARATE_FILES), 0);
-  EXPECT_EQ(intake.job.error, 1);
-  EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));
-  EXPECT_TRUE(progress.timer_stopped());
-  EXPECT_EQ(progress.end_result(), 2);
+TEST(ErrorList, OneMarkForAllLinesAndAnUnwritableFolderLosesOnlyTheLine) {
+  TempDir dir;
+  dir.Write("error.txt", "");  // empty counts as new
+  EXPECT_TRUE(AppendErrorList(dir.path(), "C:\\a.mp4"));
+  EXPECT_TRUE(AppendErrorList(dir.path(), "C:\\動画\\二.mkv"));
+  std::string bytes;
+  ASSERT_TRUE(platform::ReadWholeFile(dir.File("error.txt"), &bytes));
+  EXPECT_EQ(bytes, kBom + kLine + "C:\\a.mp4'\r\n" + kLine + "C:\\動画\\二.mkv'\r\n");
+  EXPECT_FALSE(AppendErrorList(dir.File("no-such-folder") + std::string(1, dir.path().back()), "C:\\a.mp4"));
 }
 
 struct SplitCase {
   const char* name;
-  const char* file;  // a video clip (.mp4), an audio clip (.mp3) or no media (.log)
-  int scan_result;  // -1: no scan slot filled
-  bool scanned;
-  int end_result;
-  bool analysed;
+  const char* file;
+  bool scan_fails;
 };
 
 void PrintTo(const SplitCase& c, std::ostream* os) { *os << c.name; }
 
-class SplitBranchTest : public ::testing::TestWithParam<SplitCase> {};
+class SplitIntakeTest : public ::testing::TestWithParam<SplitCase> {};
 
-TEST_P(SplitBranchTest, TheScanFollowsTheProbeAndDecidesTheEnd) {
+// The split page's file is scanned after its probe, by the kind the probe found. A video whose
+// scan fails goes from the page; an audio file keeps its path and streams.
+TEST_P(SplitIntakeTest, TheScanFollowsTheProbeAndDecidesTheEnd) {
   const SplitCase& c = GetParam();
-  Intake intake(kSplitTarget, PAGE_SPLIT);
+  Intake intake;
   SplitPageState split;
-  intake.job.split = &split;
+  intake.request.split = &split;
   const std::string name = c.file;
-  const bool video = name.ends_with(".mp4");
-  const bool media = !name.ends_with(".log");
-  const std::string clip = media ? intake.dir.File(name) : intake.dir.Write(name, "text");
-  if (media) {
-    ASSERT_TRUE(testing::MakeClip(clip, 1.0, video, !video));
-  }
-  FakeDialog& progress = intake.shell.progress;
-  progress.Enable(IDC_PROGRESS_ABORT, false);
-  std::vector<std::string> scanned;
-  int video_kind_seen = -1;
-  bool abort_enabled = false;
-  if (c.scan_result >= 0) {
-    intake.job.split_scan = [&](AnalysisJob& job, Dialog& dialog, Dialog&, Requests&, const std::string& path) {
-      scanned.push_back(path);
-      video_kind_seen = job.split->video_kind;
-      abort_enabled = dialog.IsEnabled(IDC_PROGRESS_ABORT);
-      return c.scan_result;
-    };
-  }
-  int analysed = 0;
-  intake.job.split_analysed = [&](Dialog&) { ++analysed; };
-  intake.job.paths = {clip};
-
-  AnalysisWorker(intake.job, progress, intake.page(PAGE_SPLIT), intake.requests);
-  EXPECT_EQ(progress.end_result(), c.end_result);
-  EXPECT_EQ(analysed, c.analysed ? 1 : 0);
-  if (c.scanned) {
-    EXPECT_EQ(scanned, std::vector<std::string>{clip});
-    EXPECT_EQ(video_kind_seen, video ? 1 : 0);  // stored before the scan chooses its kind
-    EXPECT_TRUE(abort_enabled);
+  const bool video = name.ends_with(".mp4") || name.ends_with(".png");
+  std::string file = intake.dir.File(name);
+  if (name.ends_with(".png")) {
+    // One picture: a video of one frame, which has no range to cut.
+    ASSERT_TRUE(testing::MakeClip(file, 0.04, true, false, "-frames:v 1"));
+  } else if (name.ends_with(".wav")) {
+    // A stream without a sample.
+    ASSERT_TRUE(testing::MakeClip(file, 0, false, true, "-t 0"));
   } else {
-    EXPECT_TRUE(scanned.empty());
-    EXPECT_FALSE(progress.IsEnabled(IDC_PROGRESS_ABORT));
+    ASSERT_TRUE(testing::MakeClip(file, 1.0, video, !video));
   }
+  intake.request.paths = {file};
+
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_EQ(intake.sink.Paths(), std::vector<std::string>{file});
+  EXPECT_EQ(split.video_kind != 0, video);
+  EXPECT_EQ(intake.observer.abort_allowed().front(), true) << "the scan may be aborted";
+  EXPECT_TRUE(intake.observer.Reached(video ? Stage::kScanningVideo : Stage::kScanningAudio));
+  EXPECT_EQ(outcome.split_ready(), !c.scan_fails);
+  EXPECT_EQ(outcome.scan_failed, c.scan_fails);
+  EXPECT_EQ(intake.sink.scan_failures, c.scan_fails ? std::vector<bool>{video} : std::vector<bool>{});
+  EXPECT_EQ(split.frame_times.empty(), c.scan_fails);
 }
 
-INSTANTIATE_TEST_SUITE_P(Scans, SplitBranchTest,
-                         ::testing::Values(SplitCase{"VideoScanUsable", "clip.mp4", 1, true, 1, true},
-                                           SplitCase{"VideoScanFailed", "clip.mp4", 0, true, 2, false},
-                                           SplitCase{"AudioScanUsable", "tone.mp3", 1, true, 1, true},
-                                           SplitCase{"NoScanSlot", "clip.mp4", -1, false, 1, true},
-                                           // A failed probe alone ends with 1, but the page is not told.
-                                           SplitCase{"ProbeFailed", "notes.log", 1, false, 1, false}),
+INSTANTIATE_TEST_SUITE_P(Scans, SplitIntakeTest,
+                         ::testing::Values(SplitCase{"Video", "clip.mp4", false},
+                                           SplitCase{"Audio", "tone.mp3", false},
+                                           SplitCase{"OneFrameVideo", "still.png", true},
+                                           SplitCase{"AudioWithoutFrames", "silence.wav", true}),
                          [](const auto& info) { return std::string(info.param.name); });
+
+TEST(AnalyseFiles, AFileThatIsNoMediaIsNotScanned) {
+  Intake intake;
+  SplitPageState split;
+  intake.request.split = &split;
+  intake.request.paths = {intake.dir.Write("notes.log", "text")};
+  const IntakeOutcome outcome = intake.Run();
+  EXPECT_TRUE(outcome.not_added);
+  EXPECT_FALSE(outcome.split_ready());
+  EXPECT_FALSE(outcome.scan_failed) << "a failed probe alone is no failed scan";
+  EXPECT_FALSE(intake.observer.Reached(Stage::kScanningVideo));
+  EXPECT_FALSE(intake.observer.Reached(Stage::kScanningAudio));
+  EXPECT_TRUE(intake.observer.abort_allowed().empty());
+}
 
 }  // namespace
 }  // namespace clipwright

@@ -3,15 +3,15 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <ostream>
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/paths.h"
-#include "support/fake_dialog.h"
 #include "support/media.h"
+#include "support/recording_observer.h"
 #include "support/temp_dir.h"
 #include "tools/output_scanner.h"
 #include "tools/scan_capture.h"
@@ -19,9 +19,18 @@
 namespace clipwright {
 namespace {
 
-using testing::FakeDialog;
 using testing::FfmpegCommand;
 using testing::Quoted;
+using testing::RecordingObserver;
+
+// The last audio frame number the scan showed; -1 when it showed none.
+std::int64_t LastFrameNumber(RecordingObserver& observer) {
+  std::int64_t number = -1;
+  for (const StageEvent& event : observer.events()) {
+    if (event.stage == Stage::kAudioFrameNumber) number = event.number;
+  }
+  return number;
+}
 
 // ---- Keyframe log (mode 2) ----
 
@@ -72,6 +81,8 @@ struct KeyframeCase {
   bool too_many_frames = false;
 };
 
+void PrintTo(const KeyframeCase& c, std::ostream* os) { *os << c.name; }
+
 // Four frames of a stream that has run past 2^32 ticks of 1/90000 (13 hours and more).
 std::string LateLog() {
   std::string log = "Setting 'time_base' to value '1/90000'\n";
@@ -96,11 +107,12 @@ TEST_P(KeyframeScanTest, ReadsFramesAndKeyframes) {
   const KeyframeCase& c = GetParam();
   AnalysisResult result;
   result.capture = c.log;
-  FakeDialog dialog;
-  ASSERT_EQ(ScanCapture(result, dialog, SCAN_KEYFRAMES, nullptr), c.verdict);
+  RecordingObserver observer;
+  ASSERT_EQ(ScanCapture(result, observer, SCAN_KEYFRAMES, nullptr), c.verdict);
   EXPECT_EQ(result.too_many_frames, c.too_many_frames);
-  EXPECT_FALSE(dialog.IsEnabled(IDC_PROGRESS_ABORT));
-  EXPECT_EQ(dialog.Text(IDC_PROGRESS_PROCESS), "ビデオフレーム情報の取得中．．．");
+  // FFmpeg has finished: what is left cannot be interrupted.
+  EXPECT_EQ(observer.abort_allowed(), std::vector<bool>{false});
+  EXPECT_EQ(observer.stages(), std::vector<Stage>{Stage::kReadingVideoFrames});
   if (c.verdict != 1) return;
   EXPECT_EQ(result.last_frame_index, c.last_frame_index);
   ASSERT_EQ(result.frame_times.size(), c.last_frame_index + 1);
@@ -165,8 +177,8 @@ TEST(KeyframeScan, TakesEachKeyframesPictureAndSurvivesMixedLines) {
   log += FrameLine({5, 5, 0.20, false});
   AnalysisResult result;
   result.capture = log;
-  FakeDialog dialog;
-  ASSERT_EQ(ScanCapture(result, dialog, SCAN_KEYFRAMES, nullptr), 1);
+  RecordingObserver observer;
+  ASSERT_EQ(ScanCapture(result, observer, SCAN_KEYFRAMES, nullptr), 1);
   EXPECT_EQ(result.last_frame_index, 6u);
   EXPECT_EQ(result.keyframe_frames, (std::vector<std::uint32_t>{0, 2, 3, 4, 6}));
   // A keyframe takes the first picture written after its own line: frame 2 shares frame 3's.
@@ -186,20 +198,22 @@ struct AudioCase {
   std::vector<double> frame_times;
 };
 
+void PrintTo(const AudioCase& c, std::ostream* os) { *os << c.name; }
+
 class AudioFrameScanTest : public ::testing::TestWithParam<AudioCase> {};
 
 TEST_P(AudioFrameScanTest, ReadsFrameStarts) {
   const AudioCase& c = GetParam();
   AnalysisResult result;
   result.capture = c.output;
-  FakeDialog dialog;
-  ASSERT_EQ(ScanCapture(result, dialog, SCAN_AUDIO_FRAMES, nullptr), c.verdict);
-  EXPECT_EQ(dialog.Text(IDC_PROGRESS_PROCESS), "オーディオフレーム情報の取得中．．．［フレーム数に応じた時間が掛かります］");
+  RecordingObserver observer;
+  ASSERT_EQ(ScanCapture(result, observer, SCAN_AUDIO_FRAMES, nullptr), c.verdict);
+  EXPECT_EQ(observer.stages().front(), Stage::kReadingAudioFrames);
   if (c.verdict != 1) return;
   ASSERT_EQ(result.frame_times.size(), c.frame_times.size());
   EXPECT_EQ(result.last_frame_index, c.frame_times.size() - 1);
   for (std::size_t i = 0; i < c.frame_times.size(); ++i) EXPECT_DOUBLE_EQ(result.frame_times[i], c.frame_times[i]) << i;
-  EXPECT_EQ(dialog.Text(IDC_PROGRESS_STATUS), "フレーム番号: " + std::to_string(c.frame_times.size() - 1));
+  EXPECT_EQ(LastFrameNumber(observer), static_cast<std::int64_t>(c.frame_times.size() - 1));
 }
 
 std::string AudioLines(std::initializer_list<long> pts) {
@@ -241,9 +255,9 @@ TEST(FrameLogScanFfmpeg, KeyframeCommand) {
                               " -y -an -sn -dn -vsync 0 -vf \"select=key,scale=-1:207\" -sws_flags bilinear"
                               " -frame_pts true " + Quoted(pictures);
   AnalysisResult result;
-  FakeDialog dialog;
+  RecordingObserver observer;
   std::atomic<int> abort{0};
-  ASSERT_EQ(ScanOutput(result, dialog, abort, command, SCAN_KEYFRAMES, nullptr, 0), VERDICT_SUCCESS);
+  ASSERT_EQ(ScanOutput(result, observer, abort, command, SCAN_KEYFRAMES, nullptr, 0), VERDICT_SUCCESS);
   EXPECT_EQ(result.last_frame_index, 50u);
   EXPECT_EQ(result.keyframe_frames, (std::vector<std::uint32_t>{0, 10, 20, 30, 40, 50}));
   ASSERT_EQ(result.frame_times.size(), 51u);
@@ -265,9 +279,9 @@ TEST(FrameLogScanFfmpeg, AudioFrameCommandOnAnMp3) {
   const std::string command =
       FfmpegCommand() + " -i " + Quoted(mp3) + " -hide_banner -nostats -vn -sn -dn -af ashowinfo -f null -";
   AnalysisResult result;
-  FakeDialog dialog;
+  RecordingObserver observer;
   std::atomic<int> abort{0};
-  ASSERT_EQ(ScanOutput(result, dialog, abort, command, SCAN_AUDIO_FRAMES, nullptr, 0), VERDICT_SUCCESS);
+  ASSERT_EQ(ScanOutput(result, observer, abort, command, SCAN_AUDIO_FRAMES, nullptr, 0), VERDICT_SUCCESS);
   // 2 s of 1152-sample frames at 44100 Hz, give or take the encoder's padding.
   EXPECT_NEAR(result.last_frame_index, 2 * 44100 / 1152, 3);
   ASSERT_EQ(result.frame_times.size(), result.last_frame_index + 1);
@@ -275,7 +289,7 @@ TEST(FrameLogScanFfmpeg, AudioFrameCommandOnAnMp3) {
   for (std::size_t i = 2; i < result.frame_times.size(); ++i) {
     EXPECT_NEAR(result.frame_times[i] - result.frame_times[i - 1], 1152 / 44100.0, 1e-6) << i;
   }
-  EXPECT_EQ(dialog.Text(IDC_PROGRESS_STATUS), "フレーム番号: " + std::to_string(result.last_frame_index));
+  EXPECT_EQ(LastFrameNumber(observer), result.last_frame_index);
 }
 
 }  // namespace

@@ -1,25 +1,30 @@
 // The keyframe scan from the packet listing held to the scan that decodes the whole video, on a
-// corpus made at test time with this build's FFmpeg: the same frames, keyframes, times and
-// decode times, and byte for byte the same picture of every keyframe. And what is left when a
-// picture's making is given up.
+// corpus made at test time with this build's FFmpeg: the same frames, keyframes, times, decode
+// times and packet places, and byte for byte the same picture of every keyframe. And what is
+// left when a picture's making is given up.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
+#include <ostream>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "analysis/split_scans.h"
-#include "common/control_ids.h"
 #include "platform/files.h"
 #include "platform/temp_folder.h"
 #include "support/media.h"
-#include "support/split_page.h"
+#include "support/picture_watch.h"
+#include "support/recording_observer.h"
+#include "support/temp_dir.h"
+#include "support/temp_folder_override.h"
+#include "test_config.h"
 
 namespace clipwright {
 namespace {
 
-using testing::FakeSplitPage;
+using testing::RecordingObserver;
 using testing::TempDir;
 
 enum class Derive {
@@ -38,8 +43,6 @@ struct CorpusCase {
 };
 
 void PrintTo(const CorpusCase& c, std::ostream* os) { *os << c.name; }
-
-constexpr const char* kDecodingText = "ビデオフレーム情報の取得中．．．";
 
 bool MakeCorpusClip(const CorpusCase& c, const TempDir& media, const std::string& clip) {
   const std::string made = c.derive == Derive::kNone ? clip : media.File(std::string("source.") + (c.derive == Derive::kCut ? "ts" : "mp4"));
@@ -71,23 +74,25 @@ TEST_P(ListedKeyframesTest, TheListingTellsWhatDecodingTellsAndThePicturesAreThe
   TempDir media;
   const std::string clip = media.File(c.file);
   ASSERT_TRUE(MakeCorpusClip(c, media, clip));
-  FakeSplitPage listed, decoded;
-  decoded.job.split_scan = ScanKeyframesByDecoding;
-  ASSERT_EQ(listed.Open(clip), 1);
-  ASSERT_EQ(decoded.Open(clip), 1);
-  const std::vector<std::string> texts = listed.progress.TextHistory(IDC_PROGRESS_PROCESS);
-  EXPECT_EQ(std::find(texts.begin(), texts.end(), kDecodingText) != texts.end(), c.decoded);
+  SplitPageState fast, slow;
+  testing::PictureWatch fast_pictures(fast.pictures), slow_pictures(slow.pictures);
+  RecordingObserver listed, decoded;
+  std::atomic<int> abort{0};
+  ASSERT_EQ(ScanKeyframes(test_config::kFfmpeg, clip, fast, listed, abort), 1);
+  ASSERT_EQ(ScanKeyframesByDecoding(test_config::kFfmpeg, clip, slow, decoded, abort), 1);
+  // The decoding scan reads the frames of FFmpeg's log; the listing needs no log.
+  EXPECT_EQ(listed.Reached(Stage::kReadingVideoFrames), c.decoded);
 
-  const SplitPageState& fast = listed.split;
-  const SplitPageState& slow = decoded.split;
   EXPECT_EQ(fast.last_frame_index, slow.last_frame_index);
   EXPECT_EQ(fast.keyframe_frames, slow.keyframe_frames);
   ExpectSameTimes(fast.frame_times, slow.frame_times, "frame");
   ExpectSameTimes(fast.keyframe_decode_times, slow.keyframe_decode_times, "decode");
+  EXPECT_EQ(fast.keyframe_packets, slow.keyframe_packets);
+  ASSERT_EQ(fast.keyframe_packets.size(), fast.keyframe_count + 1u);
   ASSERT_GE(fast.keyframe_count, c.derive == Derive::kNone ? 2u : 1u);
   for (std::uint32_t k = 0; k < fast.keyframe_count; ++k) {
-    const Picture* made = listed.ShowPicture(k);
-    const Picture* written = decoded.ShowPicture(k);
+    const auto made = fast_pictures.Show(k);
+    const auto written = slow_pictures.Show(k);
     ASSERT_TRUE(made && written) << k;
     EXPECT_EQ(made->width, written->width) << k;
     EXPECT_EQ(made->height, written->height) << k;

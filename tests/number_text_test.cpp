@@ -1,4 +1,4 @@
-#include "jobs/number_text.h"
+#include "tools/number_text.h"
 
 #include <gtest/gtest.h>
 

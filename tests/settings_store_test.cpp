@@ -6,19 +6,16 @@
 #include <numeric>
 #include <string>
 
-#include "common/control_ids.h"
 #include "platform/files.h"
+#include "platform/profile.h"
 #include "platform/text.h"
+#include "settings/settings_lists.h"
 #include "support/fixture.h"
-#include "support/settings_pages.h"
 #include "support/temp_dir.h"
 
 namespace clipwright {
 namespace {
 
-using testing::SettingsBoxSpec;
-using testing::SettingsPageBoxes;
-using testing::StoredPages;
 using testing::TempDir;
 
 WindowPlacementBytes SomePlacement() {
@@ -29,74 +26,84 @@ WindowPlacementBytes SomePlacement() {
   return bytes;
 }
 
-// Every stored control away from its default. The two patterns check opposite boxes and pick
-// different entries, so that each box and list is seen to load both ways; each leaves one
-// pair's list without a selection, which is saved as -1 and loads as the list's default.
-void Configure(StoredPages& pages, int pattern) {
+int ListOf(const std::string& caption) {
+  for (const SettingsBox& box : SettingsBoxes()) {
+    if (caption == box.caption) return box.list;
+  }
+  return -1;
+}
+
+std::size_t BoxIndex(const std::string& caption) {
+  for (std::size_t i = 0; i < SettingsBoxes().size(); ++i) {
+    if (caption == SettingsBoxes()[i].caption) return i;
+  }
+  return SettingsBoxes().size();
+}
+
+// Every stored value away from its default. The two patterns check opposite boxes and pick
+// different items, so that each box and list is seen to load both ways; each leaves one list
+// without a choice (-1), which loads as the list's default.
+StoredSettings Configured(int pattern) {
+  StoredSettings settings;
+  settings.placement = SomePlacement();
   int position = 0;
-  for (const SettingsBoxSpec& spec : SettingsPageBoxes()) {
-    pages.settings.SetChecked(spec.box, position++ % 2 == pattern);
-    if (!spec.items.empty()) {
-      pages.settings.SetComboIndex(spec.box + 1, pattern == 0 ? static_cast<int>(spec.items.size()) - 1 : 1);
+  for (const SettingsBox& box : SettingsBoxes()) {
+    StoredBox stored;
+    stored.checked = position++ % 2 == pattern;
+    if (box.list >= 0) {
+      const int items = static_cast<int>(SettingsLists()[static_cast<std::size_t>(box.list)].items.size());
+      stored.choice = pattern == 0 ? items - 1 : 1;
+    }
+    settings.boxes.push_back(stored);
+  }
+  settings.boxes[BoxIndex(pattern == 0 ? "-strict" : "-map_metadata")].choice = -1;
+  settings.ffmpeg_path = pattern == 0 ? "C:\\ツール\\ffmpeg.exe" : "D:\\bin\\ffmpeg.exe";
+  settings.alt_ffmpeg_path = pattern == 0 ? "C:\\Program Files\\ffmpeg 7\\ffmpeg.exe" : "";
+  settings.aacgain_path = pattern == 0 ? "C:\\音楽\\aacgain.exe" : "aacgain.exe";
+  settings.split_at_keyframes = pattern == 0;
+  settings.separate_audio_only = pattern == 1;
+  settings.volume_audio_only = pattern == 0;
+  settings.target_level = pattern == 0 ? "89.0" : "なし";
+  return settings;
+}
+
+// What loading `saved` gives back: a list without a choice comes back at its default item.
+StoredSettings AsLoaded(StoredSettings saved) {
+  for (std::size_t i = 0; i < saved.boxes.size(); ++i) {
+    const int list = SettingsBoxes()[i].list;
+    if (list >= 0 && saved.boxes[i].choice < 0) {
+      saved.boxes[i].choice = SettingsLists()[static_cast<std::size_t>(list)].default_index;
     }
   }
-  pages.settings.SetComboIndex(pattern == 0 ? IDC_OPT_STRICT_LIST : IDC_OPT_MAP_METADATA_LIST, -1);
-  pages.settings.SetText(IDC_FFMPEG_PATH, pattern == 0 ? "C:\\ツール\\ffmpeg.exe" : "D:\\bin\\ffmpeg.exe");
-  pages.settings.SetText(IDC_ALT_FFMPEG_PATH, pattern == 0 ? "C:\\Program Files\\ffmpeg 7\\ffmpeg.exe" : "");
-  pages.settings.SetText(IDC_AACGAIN_PATH, pattern == 0 ? "C:\\音楽\\aacgain.exe" : "aacgain.exe");
-  pages.split.SetChecked(IDC_SPLIT_AT_KEYFRAMES, pattern == 0);
-  pages.separate.SetChecked(IDC_SEPARATE_AUDIO_ONLY, pattern == 1);
-  pages.volume.SetChecked(IDC_VOLUME_AUDIO_ONLY, pattern == 0);
-  pages.volume.SetText(IDC_VOLUME_TARGET, pattern == 0 ? "89.0" : "なし");
+  return saved;
 }
 
-void ExpectSameStoredControls(StoredPages& loaded, StoredPages& saved) {
-  for (const SettingsBoxSpec& spec : SettingsPageBoxes()) {
-    EXPECT_EQ(loaded.settings.IsChecked(spec.box), saved.settings.IsChecked(spec.box)) << spec.caption;
-    if (!spec.items.empty()) {
-      const int list = spec.box + 1;
-      const int expected = saved.settings.ComboIndex(list) >= 0 ? saved.settings.ComboIndex(list)
-                           : list == IDC_OPT_STRICT_LIST      ? 2
-                                                              : 0;
-      EXPECT_EQ(loaded.settings.ComboIndex(list), expected) << spec.caption;
-    }
+void ExpectSame(const StoredSettings& loaded, const StoredSettings& expected) {
+  EXPECT_EQ(loaded.placement, expected.placement);
+  EXPECT_EQ(loaded.ffmpeg_path, expected.ffmpeg_path);
+  EXPECT_EQ(loaded.alt_ffmpeg_path, expected.alt_ffmpeg_path);
+  EXPECT_EQ(loaded.aacgain_path, expected.aacgain_path);
+  ASSERT_EQ(loaded.boxes.size(), expected.boxes.size());
+  for (std::size_t i = 0; i < loaded.boxes.size(); ++i) {
+    EXPECT_EQ(loaded.boxes[i].checked, expected.boxes[i].checked) << SettingsBoxes()[i].caption;
+    EXPECT_EQ(loaded.boxes[i].choice, expected.boxes[i].choice) << SettingsBoxes()[i].caption;
   }
-  for (int id : {IDC_FFMPEG_PATH, IDC_ALT_FFMPEG_PATH, IDC_AACGAIN_PATH}) {
-    EXPECT_EQ(loaded.settings.Text(id), saved.settings.Text(id)) << id;
-  }
-  EXPECT_EQ(loaded.split.IsChecked(IDC_SPLIT_AT_KEYFRAMES), saved.split.IsChecked(IDC_SPLIT_AT_KEYFRAMES));
-  EXPECT_EQ(loaded.separate.IsChecked(IDC_SEPARATE_AUDIO_ONLY), saved.separate.IsChecked(IDC_SEPARATE_AUDIO_ONLY));
-  EXPECT_EQ(loaded.volume.IsChecked(IDC_VOLUME_AUDIO_ONLY), saved.volume.IsChecked(IDC_VOLUME_AUDIO_ONLY));
-  EXPECT_EQ(loaded.volume.Text(IDC_VOLUME_TARGET), saved.volume.Text(IDC_VOLUME_TARGET));
+  EXPECT_EQ(loaded.split_at_keyframes, expected.split_at_keyframes);
+  EXPECT_EQ(loaded.separate_audio_only, expected.separate_audio_only);
+  EXPECT_EQ(loaded.target_level, expected.target_level);
+  EXPECT_EQ(loaded.volume_audio_only, expected.volume_audio_only);
 }
 
-bool Load(const SettingsFiles& files, StoredPages& pages, WindowPlacementBytes* placement) {
-  return LoadSettings(files, pages.settings, pages.split, pages.separate, pages.volume, placement);
-}
-
-void Save(const SettingsFiles& files, StoredPages& pages, const WindowPlacementBytes& placement) {
-  SaveSettings(files, pages.settings, pages.split, pages.separate, pages.volume, placement);
-}
-
-// The pages of one pattern, saved into a fresh folder.
+// The settings of one pattern, saved into a fresh folder.
 class SettingsRoundTrip : public ::testing::TestWithParam<int> {
  protected:
-  void SetUp() override {
-    Configure(saved, GetParam());
-    Save(files, saved, SomePlacement());
-  }
+  void SetUp() override { SaveSettings(files, saved); }
   TempDir dir;
   const SettingsFiles files = SettingsPathsIn(dir.path());
-  StoredPages saved;
+  const StoredSettings saved = Configured(GetParam());
 };
 
-TEST_P(SettingsRoundTrip, EveryStoredControlComesBack) {
-  StoredPages loaded;
-  WindowPlacementBytes placement{};
-  ASSERT_TRUE(Load(files, loaded, &placement));
-  EXPECT_EQ(placement, SomePlacement());
-  ExpectSameStoredControls(loaded, saved);
-}
+TEST_P(SettingsRoundTrip, EveryStoredValueComesBack) { ExpectSame(LoadSettings(files), AsLoaded(saved)); }
 
 TEST_P(SettingsRoundTrip, KeysAreTheCaptionsInSectionSetting) {
   const platform::Profile file(files.settings);
@@ -111,8 +118,8 @@ TEST_P(SettingsRoundTrip, KeysAreTheCaptionsInSectionSetting) {
   EXPECT_EQ(file.GetInt("setting", "キーフレームで全分割", -5), checked);
   EXPECT_EQ(file.GetInt("setting", "音声のみ抽出", -5), 1 - checked);
   EXPECT_EQ(file.GetInt("setting", "音声のみ", -5), checked);
-  EXPECT_EQ(file.GetString("setting", "Target dB", ""), saved.volume.Text(IDC_VOLUME_TARGET));
-  EXPECT_EQ(file.GetString("setting", "AACGain Path", "?"), saved.settings.Text(IDC_AACGAIN_PATH));
+  EXPECT_EQ(file.GetString("setting", "Target dB", ""), saved.target_level);
+  EXPECT_EQ(file.GetString("setting", "AACGain Path", "?"), saved.aacgain_path);
 }
 
 INSTANTIATE_TEST_SUITE_P(Settings, SettingsRoundTrip, ::testing::Values(0, 1));
@@ -121,50 +128,38 @@ INSTANTIATE_TEST_SUITE_P(Settings, SettingsRoundTrip, ::testing::Values(0, 1));
 TEST(Settings, SavesTheBytesTheWindowsBuildSaves) {
   TempDir dir;
   const SettingsFiles files = SettingsPathsIn(dir.path());
-  StoredPages pages;
-  Configure(pages, 0);
-  Save(files, pages, SomePlacement());
+  SaveSettings(files, Configured(0));
   std::string saved;
   std::string fixture;
   ASSERT_TRUE(platform::ReadWholeFile(files.settings, &saved));
   ASSERT_TRUE(platform::ReadWholeFile(testing::FixturePath("status_saved.ini"), &fixture));
   EXPECT_EQ(saved, fixture);
 
-  StoredPages loaded;
-  WindowPlacementBytes placement{};
   const std::string copy = dir.Write("copy.ini", fixture);
-  ASSERT_TRUE(Load(SettingsFiles{copy, ""}, loaded, &placement));
-  EXPECT_EQ(placement, SomePlacement());
-  ExpectSameStoredControls(loaded, pages);
+  ExpectSame(LoadSettings(SettingsFiles{copy, ""}), AsLoaded(Configured(0)));
 }
 
-TEST(Settings, WithoutAFileEveryControlTakesItsDefault) {
+TEST(Settings, WithoutAFileEveryValueTakesItsDefault) {
   TempDir dir;
-  StoredPages pages;
-  WindowPlacementBytes placement{};
-  placement.fill(0xAB);
-  EXPECT_FALSE(Load(SettingsPathsIn(dir.path()), pages, &placement));
-  EXPECT_EQ(placement[0], 0xAB) << "no placement is handed back";
-
-  for (const SettingsBoxSpec& spec : SettingsPageBoxes()) {
-    EXPECT_FALSE(pages.settings.IsChecked(spec.box)) << spec.caption;
-    if (!spec.items.empty()) {
-      const std::string expected = spec.box == IDC_OPT_STRICT ? "normal" : spec.box == IDC_OPT_CPU_USED ? "0"
-                                                                                                        : spec.items[0];
-      EXPECT_EQ(pages.settings.ComboText(spec.box + 1), expected) << spec.caption;
-    }
+  const StoredSettings loaded = LoadSettings(SettingsPathsIn(dir.path()));
+  EXPECT_FALSE(loaded.placement);
+  ASSERT_EQ(loaded.boxes.size(), SettingsBoxes().size());
+  for (std::size_t i = 0; i < loaded.boxes.size(); ++i) {
+    const int list = SettingsBoxes()[i].list;
+    EXPECT_FALSE(loaded.boxes[i].checked) << SettingsBoxes()[i].caption;
+    EXPECT_EQ(loaded.boxes[i].choice, list < 0 ? -1 : SettingsLists()[static_cast<std::size_t>(list)].default_index)
+        << SettingsBoxes()[i].caption;
   }
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_STRICT_LIST), 2);
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_CPU_USED_LIST), 8);
-  for (int id : {IDC_FFMPEG_PATH, IDC_ALT_FFMPEG_PATH, IDC_AACGAIN_PATH}) EXPECT_EQ(pages.settings.Text(id), "");
-  EXPECT_EQ(pages.volume.Text(IDC_VOLUME_TARGET), "100.0");
-  EXPECT_FALSE(pages.volume.IsChecked(IDC_VOLUME_AUDIO_ONLY));
-  EXPECT_FALSE(pages.split.IsChecked(IDC_SPLIT_AT_KEYFRAMES));
-  EXPECT_FALSE(pages.separate.IsChecked(IDC_SEPARATE_AUDIO_ONLY));
-  // The two pages are told to update the controls that depend on their box, once each.
-  EXPECT_EQ(pages.split.Commands(), std::vector<int>{IDC_SPLIT_AT_KEYFRAMES});
-  EXPECT_EQ(pages.separate.Commands(), std::vector<int>{IDC_SEPARATE_AUDIO_ONLY});
-  EXPECT_TRUE(pages.volume.Commands().empty());
+  const auto item = [&](const char* caption) {
+    const std::size_t i = BoxIndex(caption);
+    return SettingsLists()[static_cast<std::size_t>(ListOf(caption))].items[static_cast<std::size_t>(loaded.boxes[i].choice)];
+  };
+  EXPECT_EQ(item("-strict"), "normal");
+  EXPECT_EQ(item("-cpu-used"), "0");
+  EXPECT_EQ(item("-threads"), "0");
+  EXPECT_EQ(loaded.ffmpeg_path + loaded.alt_ffmpeg_path + loaded.aacgain_path, "");
+  EXPECT_EQ(loaded.target_level, "100.0");
+  EXPECT_FALSE(loaded.volume_audio_only || loaded.split_at_keyframes || loaded.separate_audio_only);
   EXPECT_FALSE(platform::PathExists(SettingsPathsIn(dir.path()).settings)) << "loading creates no file";
 }
 
@@ -190,19 +185,19 @@ TEST(Settings, AHandEditedFileLoadsWithoutOverrunning) {
             "Target dB=\r\n"
             "[elsewhere]\r\n"
             "-n=1\r\n");
-  StoredPages pages;
-  WindowPlacementBytes placement{};
-  EXPECT_FALSE(Load(files, pages, &placement));
-  EXPECT_EQ(pages.settings.Text(IDC_FFMPEG_PATH), long_path.substr(0, 259));
-  EXPECT_EQ(platform::Utf16Length(pages.settings.Text(IDC_AACGAIN_PATH)), 259u);
-  EXPECT_TRUE(pages.settings.IsChecked(IDC_OPT_STRICT));
-  // An entry outside its list would put the option into every command without a value.
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_STRICT_LIST), 2) << "an entry beyond the list loads as the default";
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_CPU_USED_LIST), 8);
-  EXPECT_EQ(pages.settings.ComboIndex(IDC_OPT_THREADS_LIST), 0) << "text that is no number reads as 0";
-  EXPECT_TRUE(pages.settings.IsChecked(IDC_OPT_Y));
-  EXPECT_FALSE(pages.settings.IsChecked(IDC_OPT_N)) << "a key of another section is not this one";
-  EXPECT_EQ(pages.volume.Text(IDC_VOLUME_TARGET), "") << "a present but empty value is not the default";
+  const StoredSettings loaded = LoadSettings(files);
+  EXPECT_FALSE(loaded.placement);
+  EXPECT_EQ(loaded.ffmpeg_path, long_path.substr(0, 259));
+  EXPECT_EQ(platform::Utf16Length(loaded.aacgain_path), 259u);
+  const auto box = [&](const char* caption) { return loaded.boxes[BoxIndex(caption)]; };
+  EXPECT_TRUE(box("-strict").checked);
+  // An item outside its list would put the option into every command without a value.
+  EXPECT_EQ(box("-strict").choice, 2) << "an item beyond the list loads as the default";
+  EXPECT_EQ(box("-cpu-used").choice, 8);
+  EXPECT_EQ(box("-threads").choice, 0) << "text that is no number reads as 0";
+  EXPECT_TRUE(box("-y").checked);
+  EXPECT_FALSE(box("-n").checked) << "a key of another section is not this one";
+  EXPECT_EQ(loaded.target_level, "") << "a present but empty value is not the default";
 }
 
 TEST(Settings, APlacementIsOnlyHandedBackWithItsLengthAndChecksumRight) {
@@ -211,18 +206,16 @@ TEST(Settings, APlacementIsOnlyHandedBackWithItsLengthAndChecksumRight) {
   WindowPlacementBytes wrong_length = SomePlacement();
   wrong_length[0] = 40;
   for (const WindowPlacementBytes& stored : {SomePlacement(), wrong_length}) {
-    platform::Profile(files.settings).WriteStruct("setting", "WindowPlacement", stored.data(), stored.size());
-    StoredPages pages;
-    WindowPlacementBytes placement{};
-    EXPECT_EQ(Load(files, pages, &placement), stored == SomePlacement());
+    StoredSettings settings;
+    settings.placement = stored;
+    SaveSettings(files, settings);
+    EXPECT_EQ(LoadSettings(files).placement.has_value(), stored == SomePlacement());
   }
   // One digit changed: the checksum no longer fits.
   std::string text = platform::Profile(files.settings).GetString("setting", "WindowPlacement", "", 1000);
   text[10] = text[10] == '0' ? '1' : '0';
   platform::Profile(files.settings).WriteString("setting", "WindowPlacement", text);
-  StoredPages pages;
-  WindowPlacementBytes placement{};
-  EXPECT_FALSE(Load(files, pages, &placement));
+  EXPECT_FALSE(LoadSettings(files).placement);
 }
 
 // The error list is the program's own; an input.txt beside the program is not (the concat list
@@ -233,8 +226,7 @@ TEST(Settings, TheErrorListIsDeletedAtStartUpEvenWhenReadOnlyAndAnInputTxtIsKept
   platform::WriteWholeFile(files.error_list, "Invalid data found when processing input 'a.mp4'\r\n");
   ASSERT_TRUE(platform::SetReadOnly(files.error_list));
   const std::string users = dir.Write("input.txt", "a user's notes");
-  StoredPages pages;
-  Load(files, pages, nullptr);
+  LoadSettings(files);
   EXPECT_FALSE(platform::PathExists(files.error_list));
   std::string bytes;
   ASSERT_TRUE(platform::ReadWholeFile(users, &bytes));
@@ -245,8 +237,7 @@ TEST(Settings, AFolderNamedLikeALeftoverIsLeftAlone) {
   TempDir dir;
   const SettingsFiles files = SettingsPathsIn(dir.path());
   std::filesystem::create_directory(testing::FsPath(files.error_list));
-  StoredPages pages;
-  Load(files, pages, nullptr);
+  LoadSettings(files);
   EXPECT_TRUE(platform::IsDirectory(files.error_list));
 }
 

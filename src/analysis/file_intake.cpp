@@ -3,11 +3,11 @@
 #include <cstddef>
 
 #include "analysis/error_list.h"
-#include "analysis/file_list_ops.h"
-#include "analysis/probe.h"
+#include "analysis/split_scans.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/text.h"
+#include "tools/analysis_result.h"
 
 namespace clipwright {
 namespace {
@@ -55,58 +55,47 @@ std::vector<std::string> PathsFromDrop(const std::vector<std::string>& dropped, 
   return paths;
 }
 
-int AddFiles(AnalysisJob& job, Dialog& page, Requests& requests, IntakeShell& shell,
-             const std::vector<std::string>* dropped) {
-  std::string ffmpeg;
-  if (!requests.FfmpegPath(&ffmpeg)) return 0;
-
-  const bool single_file = IsSingleFileTarget(job.target);
-  std::optional<std::vector<std::string>> paths;
-  if (dropped != nullptr) {
-    paths = PathsFromDrop(*dropped, single_file);
-  } else if (const auto buffer = shell.ChooseFiles(!single_file)) {
-    paths = PathsFromOpenDialog(*buffer);
-  }
-  // A drop of folders only has nothing to analyse; the dialog would just flash.
-  if (paths && !paths->empty()) {
-    job.paths = std::move(*paths);
-    job.error = 0;
-    job.abort = 0;
-    shell.RunAnalysisDialog(job);
-    if (job.error != 0 &&
-        page.MessageBox("追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？", "ファイル追加エラー",
-                        kMessageYesNo) == kAnswerYes) {
-      shell.OpenErrorList(ErrorListPath(job.error_folder));
+IntakeOutcome AnalyseFiles(const IntakeRequest& request, IntakeSink& sink, RunObserver& observer,
+                           const std::atomic<int>& abort) {
+  IntakeOutcome outcome;
+  int listed = request.listed;
+  const auto not_added = [&](const std::string& path) {
+    // A folder that cannot be written loses the line, not the batch.
+    AppendErrorList(request.error_folder, path);
+    outcome.not_added = true;
+  };
+  for (const std::string& path : request.paths) {
+    observer.FileStarted(path);
+    observer.Report(Stage::kProbing);
+    ProbedFile probed;
+    // A path the list rows cannot hold whole is refused rather than cut to another file's name.
+    if (platform::Utf16Length(path) > static_cast<std::size_t>(PATH_CAPACITY - 1) ||
+        listed >= FILE_CAPACITY || (request.volume && !IsVolumeExtension(path))) {
+      not_added(path);
+    } else if (ProbeFile(request.ffmpeg, path, observer, abort, &probed) != VERDICT_SUCCESS) {
+      observer.Report(Stage::kProbeFailed);
+      not_added(path);
+    } else {
+      sink.Added(probed);
+      if (listed >= 0) ++listed;
+      if (request.split != nullptr) {
+        request.split->video_kind = probed.video_kind;
+        // The scans take a while; the probe alone is too short to be worth aborting.
+        observer.AbortAllowed(true);
+        const SplitScan scan = ScanSplitFile(request.ffmpeg, path, *request.split, observer, abort);
+        if (scan != SplitScan::kReady) {
+          outcome.scan_failed = true;
+          sink.SplitScanFailed(scan == SplitScan::kFailedVideo);
+        }
+      }
     }
-  }
-
-  // Also after a cancelled dialog: the page shows the first file's streams.
-  const ListPage* list = FindListPage(job.target.file_list);
-  if (list != nullptr && job.files != nullptr && page.RowCount(list->file_list) > 0) {
-    SelectFile(page, *list, *job.files, 0);
-  }
-  return 1;
-}
-
-void AnalysisWorker(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests) {
-  const bool split_page = job.target.path_control == IDC_SPLIT_PATH;
-  int scan_result = 1;
-  for (const std::string& path : job.paths) {
-    const int probed = ProbeFile(job, progress, page, requests, path);
-    if (probed == 0) job.error = 1;
-    if (probed == 1 && split_page && job.split_scan) {
-      // The scans take a while; the probe alone is too short to be worth aborting.
-      progress.Enable(IDC_PROGRESS_ABORT, true);
-      scan_result = job.split_scan(job, progress, page, requests, path);
-    }
-    if (job.abort != 0) {
-      progress.Enable(IDC_PROGRESS_ABORT, false);
+    if (abort.load() != 0) {
+      observer.AbortAllowed(false);
+      outcome.aborted = true;
       break;
     }
   }
-  progress.StopTimer();
-  if (split_page && job.error == 0 && scan_result == 1 && job.split_analysed) job.split_analysed(page);
-  progress.End(job.abort != 0 || scan_result == 0 ? 2 : 1);
+  return outcome;
 }
 
 }  // namespace clipwright

@@ -1,36 +1,18 @@
-// File intake: how files enter a page, from the open-file dialog or a drop, are analysed in one
-// batch under the progress dialog, and how the user is offered the error list afterwards.
+// File intake: the files a page is given (chosen in the open-file dialog or dropped) are probed
+// one after another on the analysis worker; each that can be read lands in the page, each that
+// cannot is listed in error.txt. The split page's file is then scanned for its frames.
 #pragma once
 
-#include <optional>
+#include <atomic>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "analysis/analysis_job.h"
-#include "common/dialog.h"
-#include "common/requests.h"
+#include "analysis/probe.h"
+#include "analysis/stream_model.h"
+#include "tools/run_observer.h"
 
 namespace clipwright {
-
-// What file intake needs from the window system. The Win32 page implements it for its own
-// window; tests implement it in memory.
-class IntakeShell {
- public:
-  virtual ~IntakeShell() = default;
-
-  // Shows the open-file dialog owned by the page, with several files allowed or one only, and
-  // returns the content of its file-name buffer (see PathsFromOpenDialog); nothing when the user
-  // cancelled or the dialog failed (the shell tells the user about a failure itself).
-  virtual std::optional<std::u16string> ChooseFiles(bool multiple) = 0;
-
-  // Runs the analysis progress dialog modally, owned by the page, until its worker has ended it.
-  // The dialog's worker calls AnalysisWorker(job, progress dialog, page, requests).
-  virtual void RunAnalysisDialog(AnalysisJob& job) = 0;
-
-  // Opens the error list (`path`, the file itself) in the user's viewer.
-  virtual void OpenErrorList(const std::string& path) = 0;
-};
 
 // The paths of an open-file dialog's buffer: one full path, or a folder followed by names, each
 // ended by a zero, the list ended by an empty string. The content may stop without its final
@@ -42,15 +24,39 @@ std::vector<std::string> PathsFromOpenDialog(std::u16string_view buffer);
 // single-file target keeps only the first file.
 std::vector<std::string> PathsFromDrop(const std::vector<std::string>& dropped, bool single_file);
 
-// Adds files to the job's target. `dropped` holds the paths of a drop, or is null to ask with
-// the open-file dialog. The job comes from the page with its target, storage and (split page)
-// scan slots; AddFiles fills in the paths. Returns 0 when FFmpeg is not configured (nothing else
-// happens then), else 1.
-int AddFiles(AnalysisJob& job, Dialog& page, Requests& requests, IntakeShell& shell,
-             const std::vector<std::string>* dropped);
+struct IntakeRequest {
+  std::vector<std::string> paths;  // the batch, in order
+  std::string ffmpeg;
+  // A list page: the files it holds already, which count against FILE_CAPACITY. None (-1): a
+  // single-file target.
+  int listed = -1;
+  bool volume = false;  // the volume page takes only the files AACGain works on
+  // The split page's frame data, which its file's scan fills; null on every other page.
+  SplitPageState* split = nullptr;
+  // Folder of error.txt, ending in a separator; empty means the executable's folder.
+  std::string error_folder;
+};
 
-// The analysis worker: probes every path of the batch in order, and ends the progress dialog
-// with 2 when the batch was aborted or the split page's scan failed, else 1.
-void AnalysisWorker(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests);
+// Where the files of a batch land: the page. Called on the worker thread.
+class IntakeSink {
+ public:
+  virtual ~IntakeSink() = default;
+  virtual void Added(const ProbedFile& file) = 0;
+  // The split page's scan failed: its range is gone, and with a video the file too (the page
+  // shows no file then); an audio file keeps its path and streams.
+  virtual void SplitScanFailed(bool forget_file) = 0;
+};
+
+struct IntakeOutcome {
+  bool not_added = false;    // a file of the batch could not be added (see error.txt)
+  bool aborted = false;
+  bool scan_failed = false;  // the split page's scan failed
+  // The split page's file has been probed and scanned without a failure: the page sets up its range.
+  bool split_ready() const { return !not_added && !aborted && !scan_failed; }
+};
+
+// The analysis worker: probes every path of the batch in order.
+IntakeOutcome AnalyseFiles(const IntakeRequest& request, IntakeSink& sink, RunObserver& observer,
+                           const std::atomic<int>& abort);
 
 }  // namespace clipwright

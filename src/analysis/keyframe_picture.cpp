@@ -3,10 +3,10 @@
 #include <cmath>
 #include <cstdlib>
 
-#include "common/silent_dialog.h"
-#include "jobs/number_text.h"
+#include "tools/number_text.h"
 #include "platform/files.h"
 #include "tools/analysis_result.h"
+#include "tools/command_line.h"
 #include "tools/tool_runner.h"
 
 namespace clipwright {
@@ -36,16 +36,22 @@ constexpr RunToolLimits kPictureRunLimits{1000};
 // one before it where the container or a time base finer than that says otherwise, and what is
 // shown before that time is dropped. Either way the first keyframe that comes through is k.
 // One decoding thread: there is one picture to decode, and starting more takes longer than that.
-std::string PictureCommand(const PictureSource& source, std::uint32_t k, const std::string& file) {
-  std::string command =
-      "\"" + source.ffmpeg + "\" -hide_banner -nostats -loglevel error -skip_frame nokey -threads 1";
-  if (k > 0) command += " -ss " + FixedText(std::floor(source.keyframe_times[k] * 1e6) / 1e6, 6);
+CommandLine PictureCommand(const PictureSource& source, std::uint32_t k, const std::string& file) {
+  CommandLine command(source.ffmpeg);
+  command.AddWords("-hide_banner -nostats -loglevel error -skip_frame nokey -threads 1");
+  if (k > 0) command.Add("-ss").Add(FixedText(std::floor(source.keyframe_times[k] * 1e6) / 1e6, 6));
+  command.Add("-i").AddQuoted(source.video).AddWords("-map 0:V:0 -an -sn -dn");
+  AddKeyframePictureFilters(command);
   // -update: the name is taken as it is, not as a pattern of numbered pictures.
-  return command + " -i \"" + source.video + "\" -map 0:V:0 -an -sn -dn" + kKeyframePictureFilters +
-         " -frames:v 1 -update 1 -y \"" + file + "\"";
+  command.AddWords("-frames:v 1 -update 1 -y").AddQuoted(file);
+  return command;
 }
 
 }  // namespace
+
+void AddKeyframePictureFilters(CommandLine& command) {
+  command.Add("-vf").AddQuoted("select=key,scale=-1:207").AddWords("-sws_flags bilinear");
+}
 
 std::optional<Picture> ReadBmp(std::string_view bytes) {
   if (bytes.size() < kHeaderBytes || bytes.substr(0, 2) != "BM") return std::nullopt;
@@ -77,8 +83,9 @@ int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std:
                         const std::atomic<int>& abort, Picture* picture) {
   if (k >= source.keyframe_times.size()) return VERDICT_FAILURE;
   std::string capture;
-  SilentDialog nobody;
-  const int started = RunTool(capture, nobody, abort, PictureCommand(source, k, file), SCAN_PROBE, 0, kPictureRunLimits);
+  NullObserver nobody;
+  const int started =
+      RunTool(capture, nobody, abort, PictureCommand(source, k, file).Text(), SCAN_PROBE, 0, kPictureRunLimits);
   std::optional<Picture> made;
   if (started != 0 && abort.load() == 0) made = ReadBmpFile(file);
   platform::DeleteFileForced(file);

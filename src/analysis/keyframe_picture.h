@@ -10,9 +10,21 @@
 #include <string_view>
 #include <vector>
 
-#include "common/dialog.h"
+#include "tools/command_line.h"
+
 
 namespace clipwright {
+
+// A picture as a 24-bit BMP file holds it: rows of blue, green and red samples, each row padded
+// to a multiple of 4 bytes, the bottom row first when the height is positive.
+struct Picture {
+  int width = 0;
+  int height = 0;  // negative: the top row first
+  std::vector<std::uint8_t> rows;
+};
+
+// Bytes per row of a 24-bit picture `width` pixels wide.
+inline std::size_t PictureRowBytes(int width) { return (static_cast<std::size_t>(width) * 24 + 31) / 32 * 4; }
 
 // The pixel rows of a BMP file as FFmpeg writes it (uncompressed, 24 bits per pixel); nothing
 // when the bytes are no such file, or are cut short.
@@ -23,7 +35,7 @@ std::optional<Picture> ReadBmpFile(const std::string& path);
 // The filters of both ways a keyframe's picture is made (one keyframe alone, or every keyframe
 // while the whole video is decoded), so that the two give the same rows: keyframes only, scaled
 // to 207 pixels height.
-inline constexpr const char* kKeyframePictureFilters = " -vf \"select=key,scale=-1:207\" -sws_flags bilinear";
+void AddKeyframePictureFilters(CommandLine& command);
 
 // Where the pictures of one video come from.
 struct PictureSource {

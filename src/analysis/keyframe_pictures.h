@@ -26,7 +26,6 @@
 #include <vector>
 
 #include "analysis/keyframe_picture.h"
-#include "common/dialog.h"
 
 namespace clipwright {
 

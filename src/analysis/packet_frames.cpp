@@ -1,6 +1,7 @@
 #include "analysis/packet_frames.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "common/limits.h"
 
@@ -29,11 +30,13 @@ PacketFrames FramesFromPackets(const PacketListing& listing, SplitPageState& spl
   split.frame_times.resize(frames + 1);
   split.keyframe_frames.clear();
   split.keyframe_decode_times.clear();
+  split.keyframe_packets.clear();
   for (std::uint32_t i = 0; i < frames; ++i) {
     split.frame_times[i] = static_cast<double>(shown[i]->pts) * tb;
     if (!shown[i]->key) continue;
     split.keyframe_frames.push_back(i);
     split.keyframe_decode_times.push_back(static_cast<double>(shown[i]->dts) * tb);
+    split.keyframe_packets.push_back(shown[i] - packets.data());
   }
   // In doubles: timestamps near the ends of 64 bits must not overflow.
   const double last = static_cast<double>(shown[frames - 1]->pts);
@@ -41,6 +44,13 @@ PacketFrames FramesFromPackets(const PacketListing& listing, SplitPageState& spl
   split.keyframe_count = static_cast<std::uint32_t>(split.keyframe_frames.size());
   split.keyframe_frames.push_back(frames);
   split.keyframe_decode_times.push_back(split.frame_times[frames]);
+  split.keyframe_packets.push_back(static_cast<std::int64_t>(packets.size()));
+  // Keyframes shown in another order than they are decoded (timestamps that jump back) leave no
+  // run of packets between two of them to count.
+  if (std::adjacent_find(split.keyframe_packets.begin(), split.keyframe_packets.end(),
+                         std::greater_equal<>()) != split.keyframe_packets.end()) {
+    split.keyframe_packets.clear();
+  }
   return PacketFrames::kStored;
 }
 

@@ -1,20 +1,27 @@
-// The probe: FFmpeg is run on one file and its stream lines (and, on the convert page, its play
-// time) land in the job's target. A file that is not added gets a line in error.txt.
+// The probe: FFmpeg is run on one file and what it prints about the file's streams is read back.
 #pragma once
 
+#include <atomic>
 #include <string>
+#include <vector>
 
-#include "analysis/analysis_job.h"
-#include "common/dialog.h"
-#include "common/requests.h"
+#include "tools/run_observer.h"
 
 namespace clipwright {
+
+// What the probe found out about a file.
+struct ProbedFile {
+  std::string path;
+  std::vector<std::string> stream_lines;  // one per stream of the file, at most STREAM_CAPACITY
+  double duration = 0;                    // seconds; 0 when FFmpeg gave none
+  int video_kind = 0;                     // 0 no video, 1 video after "isomiso2", 2 other video
+};
 
 // Extensions the volume page accepts (AACGain works on these only).
 bool IsVolumeExtension(const std::string& path);
 
-// Returns 1 when the file was probed and stored, 0 when it was not added (an error-list line was
-// written then). Runs on the analysis worker thread; `page` is the page that owns the target.
-int ProbeFile(AnalysisJob& job, Dialog& progress, Dialog& page, Requests& requests, const std::string& path);
+// Probes `path` with FFmpeg into *probed; a RunVerdict (success only when the file has a stream).
+int ProbeFile(const std::string& ffmpeg, const std::string& path, RunObserver& observer,
+              const std::atomic<int>& abort, ProbedFile* probed);
 
 }  // namespace clipwright

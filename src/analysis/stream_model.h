@@ -3,9 +3,11 @@
 
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/keyframe_pictures.h"
+#include "tools/packet_listing.h"
 
 namespace clipwright {
 
@@ -13,6 +15,11 @@ struct StreamEntry {
   std::string text;  // the stream line as FFmpeg prints it, from "Stream #0:" to the end of the line
   int selected = 1;  // 1: used by the page's job; every stream of a new file starts at 1
 };
+
+// The kind a stream line names ("Stream #0:1(eng): Audio: aac …"); kUnknown when it names none.
+StreamKind StreamKindOf(std::string_view line);
+// A cover picture: a video stream of one picture, which FFmpeg's "V" (video proper) passes over.
+bool IsAttachedPicture(std::string_view line);
 
 // One input file of a list page. Its path is held only as the text of its file-list row.
 struct FileEntry {
@@ -39,6 +46,10 @@ struct SplitPageState {
   // FFmpeg's input seek with stream copy goes by, and which lies before its presentation time
   // when the video has B-frames. keyframe_count entries, then the end of the video.
   std::vector<double> keyframe_decode_times;
+  // Where each keyframe's packet stands in the listing, in decode order, then the number of
+  // packets: a piece between two keyframes holds the packets between their places. Empty when
+  // the listing could not tell (the decoding scan could not match a keyframe to its packet).
+  std::vector<std::int64_t> keyframe_packets;
   // The pictures of the keyframes, made when the page first shows them.
   KeyframePictures pictures;
   std::uint32_t start_frame = 0;

@@ -1,7 +1,5 @@
 #include "settings/settings_lists.h"
 
-#include "common/control_ids.h"
-
 namespace clipwright {
 namespace {
 
@@ -15,41 +13,41 @@ std::vector<std::string> Numbers(int first, int last, int step) {
 
 const std::vector<SettingsList>& SettingsLists() {
   static const std::vector<SettingsList> lists = {
-      {IDC_OPT_THREADS_LIST, {"0", "1", "2", "4", "6", "8", "10", "14", "18", "20", "22", "24", "26", "28"}, 0},
-      {IDC_OPT_STRICT_LIST, {"very", "strict", "normal", "unofficial", "experimental"}, 2},
-      {IDC_OPT_DEADLINE_LIST, {"best", "good", "realtime"}, 0},
-      {IDC_OPT_CPU_USED_LIST, Numbers(-8, 8, 1), 8},
-      {IDC_OPT_LOOK_AHEAD_DEPTH_LIST, Numbers(0, 100, 10), 0},
-      {IDC_OPT_TRANSPOSE_LIST, {"1", "2", "3", "0"}, 0},
-      {IDC_OPT_MAP_CHAPTERS_LIST, {"-1", "0"}, 0},
-      {IDC_OPT_MAP_METADATA_LIST, {"-1", "0"}, 0},
+      {{"0", "1", "2", "4", "6", "8", "10", "14", "18", "20", "22", "24", "26", "28"}, 0},
+      {{"very", "strict", "normal", "unofficial", "experimental"}, 2},
+      {{"best", "good", "realtime"}, 0},
+      {Numbers(-8, 8, 1), 8},
+      {Numbers(0, 100, 10), 0},
+      {{"1", "2", "3", "0"}, 0},
+      {{"-1", "0"}, 0},
+      {{"-1", "0"}, 0},
   };
   return lists;
 }
 
 const std::vector<SettingsBox>& SettingsBoxes() {
   static const std::vector<SettingsBox> boxes = {
-      {IDC_OPT_Y, "-y"},
-      {IDC_OPT_N, "-n"},
-      {IDC_OPT_THREADS, "-threads"},
-      {IDC_OPT_STRICT, "-strict"},
-      {IDC_OPT_DEADLINE, "-deadline"},
-      {IDC_OPT_CPU_USED, "-cpu-used"},
-      {IDC_OPT_ROW_MT, "-row-mt 1"},
-      {IDC_OPT_LOOK_AHEAD, "-look_ahead 1"},
-      {IDC_OPT_LOOK_AHEAD_DEPTH, "-look_ahead_depth"},
-      {IDC_OPT_BV0, "-b:v 0"},
-      {IDC_OPT_TRANSPOSE, "-vf transpose"},
-      {IDC_OPT_FASTSTART, "-movflags faststart"},
-      {IDC_OPT_LOOP_GLOBAL_HEADER, "-flags +loop-global_header"},
-      {IDC_OPT_ANNEXB, "-bsf h264_mp4toannexb"},
-      {IDC_OPT_SEGMENT_MPEGTS, "-segment_format mpegts"},
-      {IDC_OPT_MAP_CHAPTERS, "-map_chapters"},
-      {IDC_OPT_MAP_METADATA, "-map_metadata"},
-      {IDC_OPT_BITEXACT, "-fflags +bitexact -flags:v +bitexact -flags:a +bitexact"},
-      {IDC_OPT_STRIP_ID3, "ID3タグ削除 [MP3のみ]"},
-      {IDC_COMMAND_LOG, "コマンドログ作成"},
-      {IDC_TEMP_COPIES, "一時ファイルを作成する"},
+      {"-y"},
+      {"-n"},
+      {"-threads", 0},
+      {"-strict", 1},
+      {"-deadline", 2},
+      {"-cpu-used", 3},
+      {"-row-mt 1"},
+      {"-look_ahead 1"},
+      {"-look_ahead_depth", 4},
+      {"-b:v 0"},
+      {"-vf transpose", 5},
+      {"-movflags faststart"},
+      {"-flags +loop-global_header"},
+      {"-bsf h264_mp4toannexb"},
+      {"-segment_format mpegts"},
+      {"-map_chapters", 6},
+      {"-map_metadata", 7},
+      {"-fflags +bitexact -flags:v +bitexact -flags:a +bitexact"},
+      {"ID3タグ削除 [MP3のみ]"},
+      {"コマンドログ作成"},
+      {"一時ファイルを作成する"},
   };
   return boxes;
 }

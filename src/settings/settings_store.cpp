@@ -2,10 +2,10 @@
 
 #include <string>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "platform/profile.h"
 #include "settings/settings_lists.h"
 
 namespace clipwright {
@@ -15,24 +15,9 @@ constexpr std::string_view kSection = "setting";
 constexpr std::string_view kPlacementKey = "WindowPlacement";
 constexpr std::string_view kTargetKey = "Target dB";
 constexpr std::string_view kTargetDefault = "100.0";
-
-struct PathKey {
-  int id;
-  std::string_view key;
-};
-constexpr PathKey kPathKeys[] = {
-    {IDC_FFMPEG_PATH, "FFmpeg Path"},
-    {IDC_ALT_FFMPEG_PATH, "AltFFmpeg Path"},
-    {IDC_AACGAIN_PATH, "AACGain Path"},
-};
-
-// The list paired with a box (its id + 1), or null for a plain box.
-const SettingsList* ListOf(const SettingsBox& box) {
-  for (const SettingsList& list : SettingsLists()) {
-    if (list.id == box.id + 1) return &list;
-  }
-  return nullptr;
-}
+constexpr std::string_view kFfmpegKey = "FFmpeg Path";
+constexpr std::string_view kAltFfmpegKey = "AltFFmpeg Path";
+constexpr std::string_view kAacgainKey = "AACGain Path";
 
 std::string CheckKey(const std::string& caption) { return caption + " check"; }
 std::string ComboKey(const std::string& caption) { return caption + " combo"; }
@@ -50,6 +35,11 @@ bool HasPlacementLength(const WindowPlacementBytes& bytes) {
   return length == bytes.size();
 }
 
+// Any number but 0 checks a box, as the platform's check box takes it.
+bool LoadCheck(const platform::Profile& file, const std::string& key) { return file.GetInt(kSection, key, 0) != 0; }
+
+const char* Flag(bool checked) { return checked ? "1" : "0"; }
+
 }  // namespace
 
 SettingsFiles SettingsPaths() { return SettingsPathsIn(platform::ProgramFolder()); }
@@ -58,84 +48,62 @@ SettingsFiles SettingsPathsIn(const std::string& folder) {
   return SettingsFiles{folder + "status.ini", folder + "error.txt"};
 }
 
-void LoadCheck(Dialog& page, int box, std::string_view section, const platform::Profile& file) {
-  const std::string caption = page.Text(box);
-  if (caption.empty()) return;  // no such box: nothing to look up
-  // Any number but 0 checks the box, as the platform's check box takes it.
-  page.SetChecked(box, file.GetInt(section, caption, 0) != 0);
-}
-
-void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_default, const platform::Profile& file) {
-  const std::string caption = page.Text(box);
-  if (caption.empty()) return;
-  page.SetChecked(box, file.GetInt(section, CheckKey(caption), 0) != 0);
-  const int index = file.GetInt(section, ComboKey(caption), combo_default);
-  page.SetComboIndex(box + 1, index >= 0 && index < page.ComboCount(box + 1) ? index : combo_default);
-}
-
-void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file) {
-  const std::string caption = page.Text(box);
-  if (caption.empty()) return;  // a nameless key could never be told apart
-  file.WriteString(section, caption, page.IsChecked(box) ? "1" : "0");
-}
-
-void SaveCheckCombo(Dialog& page, int box, std::string_view section, platform::Profile& file) {
-  const std::string caption = page.Text(box);
-  if (caption.empty()) return;
-  file.WriteString(section, CheckKey(caption), page.IsChecked(box) ? "1" : "0");
-  file.WriteString(section, ComboKey(caption), std::to_string(page.ComboIndex(box + 1)));
-}
-
-bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
-                  WindowPlacementBytes* placement) {
+StoredSettings LoadSettings(const SettingsFiles& files) {
   const platform::Profile file(files.settings);
+  StoredSettings settings;
 
   WindowPlacementBytes stored{};
-  const bool placed = file.GetStruct(kSection, kPlacementKey, stored.data(), stored.size()) &&
-                      HasPlacementLength(stored);
-  if (placed && placement != nullptr) *placement = stored;
-
-  for (const PathKey& path : kPathKeys) {
-    settings.SetText(path.id, file.GetString(kSection, path.key, "", PATH_CAPACITY));
+  if (file.GetStruct(kSection, kPlacementKey, stored.data(), stored.size()) && HasPlacementLength(stored)) {
+    settings.placement = stored;
   }
+  settings.ffmpeg_path = file.GetString(kSection, kFfmpegKey, "", PATH_CAPACITY);
+  settings.alt_ffmpeg_path = file.GetString(kSection, kAltFfmpegKey, "", PATH_CAPACITY);
+  settings.aacgain_path = file.GetString(kSection, kAacgainKey, "", PATH_CAPACITY);
   for (const SettingsBox& box : SettingsBoxes()) {
-    if (const SettingsList* list = ListOf(box)) {
-      LoadCheckCombo(settings, box.id, kSection, list->default_index, file);
+    StoredBox loaded;
+    const std::string caption = box.caption;
+    if (box.list < 0) {
+      loaded.checked = LoadCheck(file, caption);
     } else {
-      LoadCheck(settings, box.id, kSection, file);
+      const SettingsList& list = SettingsLists()[static_cast<std::size_t>(box.list)];
+      loaded.checked = LoadCheck(file, CheckKey(caption));
+      const int index = file.GetInt(kSection, ComboKey(caption), list.default_index);
+      loaded.choice = index >= 0 && index < static_cast<int>(list.items.size()) ? index : list.default_index;
     }
+    settings.boxes.push_back(loaded);
   }
-  // The two pages update the controls that depend on these boxes.
-  LoadCheck(split, IDC_SPLIT_AT_KEYFRAMES, kSection, file);
-  split.SendCommand(IDC_SPLIT_AT_KEYFRAMES);
-  LoadCheck(separate, IDC_SEPARATE_AUDIO_ONLY, kSection, file);
-  separate.SendCommand(IDC_SEPARATE_AUDIO_ONLY);
-
+  settings.split_at_keyframes = LoadCheck(file, kSplitAtKeyframesCaption);
+  settings.separate_audio_only = LoadCheck(file, kSeparateAudioOnlyCaption);
   // Kept as text; the volume job reads the number when it runs.
-  volume.SetText(IDC_VOLUME_TARGET, file.GetString(kSection, kTargetKey, kTargetDefault, PATH_CAPACITY));
-  LoadCheck(volume, IDC_VOLUME_AUDIO_ONLY, kSection, file);
+  settings.target_level = file.GetString(kSection, kTargetKey, kTargetDefault, PATH_CAPACITY);
+  settings.volume_audio_only = LoadCheck(file, kVolumeAudioOnlyCaption);
 
   DeleteLeftover(files.error_list);
-  return placed;
+  return settings;
 }
 
-void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
-                  const WindowPlacementBytes& placement) {
+void SaveSettings(const SettingsFiles& files, const StoredSettings& settings) {
   // Write failures are not reported: there is no one to tell while the window closes.
   platform::Profile file(files.settings);
-  file.WriteStruct(kSection, kPlacementKey, placement.data(), placement.size());
-  for (const PathKey& path : kPathKeys) file.WriteString(kSection, path.key, settings.Text(path.id));
-  for (const SettingsBox& box : SettingsBoxes()) {
-    if (ListOf(box) != nullptr) {
-      SaveCheckCombo(settings, box.id, kSection, file);
+  if (settings.placement) file.WriteStruct(kSection, kPlacementKey, settings.placement->data(), settings.placement->size());
+  file.WriteString(kSection, kFfmpegKey, settings.ffmpeg_path);
+  file.WriteString(kSection, kAltFfmpegKey, settings.alt_ffmpeg_path);
+  file.WriteString(kSection, kAacgainKey, settings.aacgain_path);
+  const std::vector<SettingsBox>& boxes = SettingsBoxes();
+  for (std::size_t i = 0; i < boxes.size() && i < settings.boxes.size(); ++i) {
+    const std::string caption = boxes[i].caption;
+    const StoredBox& box = settings.boxes[i];
+    if (boxes[i].list < 0) {
+      file.WriteString(kSection, caption, Flag(box.checked));
     } else {
-      SaveCheck(settings, box.id, kSection, file);
+      file.WriteString(kSection, CheckKey(caption), Flag(box.checked));
+      file.WriteString(kSection, ComboKey(caption), std::to_string(box.choice));
     }
   }
-  SaveCheck(split, IDC_SPLIT_AT_KEYFRAMES, kSection, file);
-  SaveCheck(separate, IDC_SEPARATE_AUDIO_ONLY, kSection, file);
-  file.WriteString(kSection, kTargetKey, volume.Text(IDC_VOLUME_TARGET));
-  SaveCheck(volume, IDC_VOLUME_AUDIO_ONLY, kSection, file);
+  file.WriteString(kSection, kSplitAtKeyframesCaption, Flag(settings.split_at_keyframes));
+  file.WriteString(kSection, kSeparateAudioOnlyCaption, Flag(settings.separate_audio_only));
+  file.WriteString(kSection, kTargetKey, settings.target_level);
+  file.WriteString(kSection, kVolumeAudioOnlyCaption, Flag(settings.volume_audio_only));
 }
 
 }  // namespace clipwright

@@ -1,14 +1,12 @@
-// The user's settings in status.ini beside the executable: loaded into the page controls once at
-// start-up, saved from them once at shutdown.
+// The user's settings in status.ini beside the executable, as one record: loaded once at
+// start-up (the window puts it into its controls), saved once at shutdown.
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
-#include <string_view>
-
-#include "common/dialog.h"
-#include "platform/profile.h"
+#include <vector>
 
 namespace clipwright {
 
@@ -27,22 +25,30 @@ SettingsFiles SettingsPathsIn(const std::string& folder);
 // The platform's WINDOWPLACEMENT record, its length field set to 44.
 using WindowPlacementBytes = std::array<std::uint8_t, 44>;
 
-// Loads every key into the controls of the four pages, then deletes error.txt.
-// Returns true when a window placement was stored (it is then in *placement); centring the window
-// otherwise is the caller's. A stored record whose length field is not 44 counts as none.
-// Texts are read as a buffer of PATH_CAPACITY holds them.
-bool LoadSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
-                  WindowPlacementBytes* placement);
-void SaveSettings(const SettingsFiles& files, Dialog& settings, Dialog& split, Dialog& separate, Dialog& volume,
-                  const WindowPlacementBytes& placement);
+// One check box, and for a box with a value list the item chosen (-1: none).
+struct StoredBox {
+  bool checked = false;
+  int choice = -1;
+};
 
-// A plain check box under its caption; any number but 0 checks it, a missing key clears it.
-void LoadCheck(Dialog& page, int box, std::string_view section, const platform::Profile& file);
-// "<caption> check" into the box and "<caption> combo" (or `combo_default`) into the list at box + 1.
-// An index outside the list (-1 for none included) loads as `combo_default`: a checked option
-// without a value would break every command.
-void LoadCheckCombo(Dialog& page, int box, std::string_view section, int combo_default, const platform::Profile& file);
-void SaveCheck(Dialog& page, int box, std::string_view section, platform::Profile& file);
-void SaveCheckCombo(Dialog& page, int box, std::string_view section, platform::Profile& file);
+struct StoredSettings {
+  // None: nothing usable was stored; the window is centred then.
+  std::optional<WindowPlacementBytes> placement;
+  std::string ffmpeg_path;
+  std::string alt_ffmpeg_path;
+  std::string aacgain_path;
+  std::vector<StoredBox> boxes;  // one per entry of SettingsBoxes(), in that order
+  bool split_at_keyframes = false;
+  bool separate_audio_only = false;
+  std::string target_level = "100.0";  // as the volume page shows it; read as a number when used
+  bool volume_audio_only = false;
+};
+
+// Every key, or its default: a box unchecked, a list at its default item (also for an index past
+// the end of the list, or none: a checked option without a value would break every command), the
+// target level "100.0". Texts are read as a buffer of PATH_CAPACITY holds them. Then deletes
+// error.txt. A stored placement whose length field is not 44 counts as none.
+StoredSettings LoadSettings(const SettingsFiles& files);
+void SaveSettings(const SettingsFiles& files, const StoredSettings& settings);
 
 }  // namespace clipwright

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <optional>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -92,10 +91,10 @@ class FrameLineReader {
 
 }  // namespace
 
-int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
+int ScanKeyframeLog(AnalysisResult& result, RunObserver& observer) {
   // FFmpeg has finished; what is left cannot be interrupted.
-  progress.Enable(IDC_PROGRESS_ABORT, false);
-  progress.SetText(IDC_PROGRESS_PROCESS, "ビデオフレーム情報の取得中．．．");
+  observer.AbortAllowed(false);
+  observer.Report(Stage::kReadingVideoFrames);
   const std::string_view out = result.capture;
   const double time_base = ReadTimeBase(out);
 
@@ -191,8 +190,8 @@ int ScanKeyframeLog(AnalysisResult& result, Dialog& progress) {
   return 1;
 }
 
-int ScanAudioFrameLog(AnalysisResult& result, Dialog& progress) {
-  progress.SetText(IDC_PROGRESS_PROCESS, "オーディオフレーム情報の取得中．．．［フレーム数に応じた時間が掛かります］");
+int ScanAudioFrameLog(AnalysisResult& result, RunObserver& observer) {
+  observer.Report(Stage::kReadingAudioFrames);
   const std::string_view out = result.capture;
 
   // The sample rate of the stream line; a piece that is no rate at all keeps the default,
@@ -208,7 +207,7 @@ int ScanAudioFrameLog(AnalysisResult& result, Dialog& progress) {
 
   // The frame number is shown as the scan goes, but not more often than the eye can follow.
   const auto show_frame_number = [&](std::uint32_t index) {
-    progress.SetText(IDC_PROGRESS_STATUS, "フレーム番号: " + std::to_string(index));
+    observer.StageReached(StageEvent{Stage::kAudioFrameNumber, {}, index});
   };
   std::uint32_t shown_tick = platform::TickCount();
   std::int64_t shown_index = -1;

@@ -1,23 +1,23 @@
-// What a tool run shows while it runs: the live scan of the chunk just read, and the interval
+// What a tool run reports while it runs: the live scan of the chunk just read, and the interval
 // that limits it to once per half second.
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 
-#include "common/dialog.h"
+#include "tools/run_observer.h"
 
 namespace clipwright {
 
-// Scans one chunk of output for the scan mode's live progress and shows what it finds in the
-// progress dialog (9501 the process line, 9502 the progress line). `duration` feeds the mode-1
-// prediction (0 = none).
-void ShowLiveProgress(Dialog& progress, int mode, std::string_view chunk, double duration);
+// Scans one chunk of output for the scan mode's live progress and reports what it finds: the
+// tool's progress line, and for a job with a `duration` (0 = none) the predicted time.
+void ShowLiveProgress(RunObserver& observer, int mode, std::string_view chunk, double duration);
 
-// "ファイルを変換中です．．．[予測時間 hh:mm:ss.ss]" for a play time and a speed factor; empty when
-// the speed gives no usable prediction.
-std::string PredictionText(double duration, double speed);
+// The predicted seconds of a job of a play time at a speed factor; none when the speed gives no
+// usable prediction.
+std::optional<double> PredictedSeconds(double duration, double speed);
 
 // A live scan is due when more than half a second has passed since the last one, or since the
 // start; ticks are milliseconds that wrap at 32 bits.

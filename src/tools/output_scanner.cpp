@@ -2,7 +2,6 @@
 
 #include <limits>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "platform/text.h"
 #include "tools/scan_capture.h"
@@ -18,8 +17,8 @@ using scan::StartsAt;
 
 // Mode 0. Streams beyond STREAM_CAPACITY are neither stored nor shown; a longer line is cut to
 // what a stream line can hold, because its start names the stream.
-int ScanProbe(AnalysisResult& result, Dialog& progress) {
-  progress.SetText(IDC_PROGRESS_PROCESS, "ストリーム情報の取得中．．．");
+int ScanProbe(AnalysisResult& result, RunObserver& observer) {
+  observer.Report(Stage::kReadingStreams);
   const std::string_view out = result.capture;
   scan::ForwardFinder line_feeds(out, "\n");
   bool brand_seen = false;
@@ -41,7 +40,7 @@ int ScanProbe(AnalysisResult& result, Dialog& progress) {
           std::string text = platform::DecodeToolOutput(line);
           std::erase(text, '\r');
           text = std::string(scan::LimitUtf16(text, PATH_CAPACITY - 1));
-          progress.SetText(IDC_PROGRESS_STATUS, text);
+          observer.ToolOutput(text);
           result.stream_lines.push_back(std::move(text));
         }
         if (result.video_kind == 0 && line.find(": Video: ", 10) != npos) {
@@ -58,7 +57,7 @@ int ScanProbe(AnalysisResult& result, Dialog& progress) {
 
 // Mode 1. Every matching line is looked at, and the progress line ends up showing the last one;
 // only that one is sent to the window. What FFmpeg printed succeeds only with its exit code 0.
-int ScanJob(AnalysisResult& result, Dialog& progress) {
+int ScanJob(AnalysisResult& result, RunObserver& observer) {
   const std::string_view out = result.capture;
   scan::ForwardFinder line_ends(out, "\r\n", scan::ForwardFinder::kAnyOf);
   int verdict = 0;
@@ -76,64 +75,71 @@ int ScanJob(AnalysisResult& result, Dialog& progress) {
       any_shown = true;
     }
   }
-  if (any_shown) ShowOutputSpan(progress, shown);
+  if (any_shown) ShowOutputSpan(observer, shown);
   return verdict == 1 && result.exit_code == 0 ? 1 : 0;
 }
 
-// Modes 4 and 5: whichever of the recommendation (mode 4), "done" and "Error" comes first.
-int ScanGain(AnalysisResult& result, Dialog& progress, int mode, int* gain) {
+// Modes 4 and 5: whichever line comes first of the recommendation (mode 4), "done" and an error.
+// Lines are looked at whole: a file name that holds "done" or "Error" decides nothing. AACGain
+// also has to end with exit code 0.
+int ScanGain(AnalysisResult& result, RunObserver& observer, int mode, int* gain) {
   constexpr std::string_view kRecommendation = "Recommended \"Track\" mp3 gain change: ";
   const std::string_view out = result.capture;
-  for (std::size_t p = 0; p < out.size(); ++p) {
-    if (mode == SCAN_GAIN_ANALYSE && StartsAt(out, p, kRecommendation)) {
-      const std::size_t at = p + kRecommendation.size();
-      const std::int64_t value = scan::ReadInteger(Span(out, at, at + 9));
+  int verdict = 0;
+  for (std::size_t start = 0; start < out.size();) {
+    const std::size_t end = scan::FindLineEnd(out, start);
+    const std::string_view line = Span(out, start, end == npos ? out.size() : end);
+    if (mode == SCAN_GAIN_ANALYSE && line.starts_with(kRecommendation)) {
+      const std::int64_t value = scan::ReadInteger(line.substr(kRecommendation.size(), 9));
       const int recommended = static_cast<int>(value);  // nine characters always fit
       if (gain != nullptr) *gain = recommended;
-      return recommended == GAIN_NOT_FOUND ? 0 : 1;
+      verdict = recommended == GAIN_NOT_FOUND ? 0 : 1;
+      break;
     }
-    if (StartsAt(out, p, "done")) {
-      ShowOutputSpan(progress, Span(out, p, p + 5));
-      return 1;
+    if (line == "done") {
+      ShowOutputSpan(observer, line);
+      verdict = 1;
+      break;
     }
-    if (StartsAt(out, p, "Error")) {
-      ShowOutputSpan(progress, Span(out, p, out.size()));
-      return 0;
+    if (line.starts_with("Error")) {
+      ShowOutputSpan(observer, Span(out, start, out.size()));
+      break;
     }
+    start = end == npos ? out.size() : end + 1;
   }
-  return 0;
+  return verdict == 1 && result.exit_code == 0 ? 1 : 0;
 }
 
 }  // namespace
 
-int ScanCapture(AnalysisResult& result, Dialog& progress, int mode, int* gain) {
+int ScanCapture(AnalysisResult& result, RunObserver& observer, int mode, int* gain) {
   if (result.capture.empty()) return 0;
   switch (mode) {
     case SCAN_PROBE:
-      return ScanProbe(result, progress);
+      return ScanProbe(result, observer);
     case SCAN_JOB:
-      return ScanJob(result, progress);
+      return ScanJob(result, observer);
     case SCAN_KEYFRAMES:
-      return ScanKeyframeLog(result, progress);
+      return ScanKeyframeLog(result, observer);
     case SCAN_AUDIO_FRAMES:
-      return ScanAudioFrameLog(result, progress);
+      return ScanAudioFrameLog(result, observer);
     case SCAN_GAIN_ANALYSE:
     case SCAN_GAIN_APPLY:
-      return ScanGain(result, progress, mode, gain);
+      return ScanGain(result, observer, mode, gain);
     default:
       return 0;
   }
 }
 
-int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int ScanOutput(AnalysisResult& result, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
                int mode, int* gain, double duration, const std::string& working_folder) {
-  if (RunTool(result.capture, progress, abort, command, mode, duration, RunToolLimits{}, &result.exit_code,
+  if (RunTool(result.capture, observer, abort, command, mode, duration, RunToolLimits{}, &result.exit_code,
               working_folder) == 0) {
-    progress.SetText(IDC_PROGRESS_PROCESS, "パイプ通信の作成に失敗しました。");
+    observer.Report(Stage::kToolNotStarted);
     return VERDICT_FAILURE;
   }
   if (abort.load() != 0) return VERDICT_ABORTED;
-  return ScanCapture(result, progress, mode, gain);
+  return ScanCapture(result, observer, mode, gain);
 }
 
 }  // namespace clipwright

@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/dialog.h"
+#include "tools/run_observer.h"
 #include "tools/analysis_result.h"
 
 namespace clipwright {
@@ -15,7 +15,7 @@ namespace clipwright {
 // ended). `gain` is written by mode 4 only and may be null otherwise; `duration` feeds the
 // mode-1 prediction (0 = none). The tool starts in `working_folder` (empty: this program's
 // current folder).
-int ScanOutput(AnalysisResult& result, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int ScanOutput(AnalysisResult& result, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
                int mode, int* gain, double duration, const std::string& working_folder = {});
 
 }  // namespace clipwright

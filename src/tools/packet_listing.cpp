@@ -76,7 +76,93 @@ std::uint64_t Flags(const PacketFields& fields) {
   return kKeyFlag;
 }
 
+// "#<name> <k>: <value>": the stream number and the value, when the line is one of these.
+bool ReadHeaderLine(std::string_view line, std::string_view name, std::size_t* stream, std::string_view* value) {
+  if (!line.starts_with("#") || !line.substr(1).starts_with(name)) return false;
+  std::string_view rest = line.substr(1 + name.size());
+  if (!rest.starts_with(" ")) return false;
+  rest.remove_prefix(1);
+  const std::size_t colon = rest.find(':');
+  if (colon == npos || colon == 0) return false;
+  const std::string_view number = rest.substr(0, colon);
+  if (!std::all_of(number.begin(), number.end(), [](char c) { return c >= '0' && c <= '9'; })) return false;
+  std::from_chars(number.data(), number.data() + number.size(), *stream);
+  *value = TrimLeft(rest.substr(colon + 1));
+  return true;
+}
+
+StreamKind KindNamed(std::string_view name) {
+  if (name.starts_with("video")) return StreamKind::kVideo;
+  if (name.starts_with("audio")) return StreamKind::kAudio;
+  if (name.starts_with("subtitle")) return StreamKind::kSubtitle;
+  if (name.starts_with("data")) return StreamKind::kData;
+  if (name.starts_with("attachment")) return StreamKind::kAttachment;
+  return StreamKind::kUnknown;
+}
+
+// A listing names at most this many streams; a garbled number beyond it is no stream.
+constexpr std::size_t kMostStreams = 4096;
+
+ListedStream& StreamAt(std::vector<ListedStream>& streams, std::size_t index) {
+  if (streams.size() <= index) streams.resize(index + 1);
+  return streams[index];
+}
+
 }  // namespace
+
+void StreamListingReader::Feed(std::string_view text) {
+  pending_.append(text);
+  std::size_t start = 0;
+  for (std::size_t end; (end = pending_.find_first_of("\r\n", start)) != std::string::npos; start = end + 1) {
+    ReadLine(std::string_view(pending_).substr(start, end - start));
+  }
+  pending_.erase(0, start);
+}
+
+void StreamListingReader::Finish() {
+  ReadLine(pending_);
+  pending_.clear();
+}
+
+bool StreamListingReader::EveryStreamHasAPacket() const {
+  return packets_seen_ && std::all_of(streams_.begin(), streams_.end(), [](const ListedStream& s) { return s.packets > 0; });
+}
+
+void StreamListingReader::ReadLine(std::string_view line) {
+  std::size_t index = 0;
+  std::string_view value;
+  if (ReadHeaderLine(line, "tb", &index, &value)) {
+    if (index >= kMostStreams) return;
+    const std::size_t slash = value.find('/');
+    const std::int64_t num = scan::ReadInteger(value.substr(0, slash));
+    const std::int64_t den = slash == npos ? 0 : scan::ReadInteger(value.substr(slash + 1));
+    StreamAt(streams_, index).time_base = num > 0 && den > 0 ? static_cast<double>(num) / static_cast<double>(den) : 0;
+    return;
+  }
+  if (ReadHeaderLine(line, "media_type", &index, &value)) {
+    if (index < kMostStreams) StreamAt(streams_, index).kind = KindNamed(value);
+    return;
+  }
+  if (line.empty() || line.front() == '#') return;
+  const PacketFields fields = SplitFields(line);
+  if (fields.count < 6 || !std::all_of(fields.field.begin(), fields.field.begin() + 5, IsNumber)) return;
+  const std::int64_t number = scan::ReadInteger(fields.field[0]);
+  if (number < 0 || static_cast<std::size_t>(number) >= kMostStreams) return;
+  // The header names every stream before the first packet.
+  packets_seen_ = true;
+  ListedStream& stream = StreamAt(streams_, static_cast<std::size_t>(number));
+  if (stream.packets++ == 0) stream.first_is_key = (Flags(fields) & kKeyFlag) != 0;
+  if ((Flags(fields) & kDiscardFlag) != 0) return;
+  const std::int64_t duration = scan::ReadInteger(fields.field[3]);
+  if (duration > 0) stream.played += static_cast<double>(duration) * stream.time_base;
+}
+
+std::vector<ListedStream> ScanStreamListing(std::string_view listing) {
+  StreamListingReader reader;
+  reader.Feed(listing);
+  reader.Finish();
+  return reader.streams();
+}
 
 PacketListing ScanPacketListing(std::string_view listing) {
   PacketListing result;
@@ -106,9 +192,10 @@ PacketListing ScanPacketListing(std::string_view listing) {
 
 std::vector<KeyPacket> KeyPacketsOf(const PacketListing& listing) {
   std::vector<KeyPacket> keys;
-  for (const StreamPacket& packet : listing.packets) {
+  for (std::size_t place = 0; place < listing.packets.size(); ++place) {
+    const StreamPacket& packet = listing.packets[place];
     if (!packet.key || !packet.has_dts) continue;
-    KeyPacket key{static_cast<double>(packet.dts) * listing.time_base, std::nullopt};
+    KeyPacket key{static_cast<std::int64_t>(place), static_cast<double>(packet.dts) * listing.time_base, std::nullopt};
     if (packet.has_pts) key.presentation_time = static_cast<double>(packet.pts) * listing.time_base;
     keys.push_back(key);
   }

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -32,11 +33,49 @@ struct PacketListing {
 PacketListing ScanPacketListing(std::string_view listing);
 
 struct KeyPacket {
+  std::int64_t place = 0;                    // the packet's place in the listing, in decode order
   double decode_time = 0;                    // seconds
   std::optional<double> presentation_time;   // seconds; none in files without them
 };
 
 // The key packets that have a decode time, in decode order; empty without a time base.
 std::vector<KeyPacket> KeyPacketsOf(const PacketListing& listing);
+
+// What a listing of every stream of a file ("-map 0 -c copy -f framecrc -") tells of each: its
+// kind (from the "#media_type" header line), its packets and where they start and end.
+enum class StreamKind { kUnknown, kVideo, kAudio, kSubtitle, kData, kAttachment };
+
+struct ListedStream {
+  StreamKind kind = StreamKind::kUnknown;
+  double time_base = 0;          // seconds per tick; 0 when the header gave none
+  std::int64_t packets = 0;
+  bool first_is_key = false;     // the first packet in decode order is a keyframe
+  // Seconds the packets play: their durations added up, less those flagged to be discarded
+  // (an encoder's priming, cut away by an edit list).
+  double played = 0;
+};
+
+// Reads such a listing as it arrives, line by line.
+class StreamListingReader {
+ public:
+  // Takes the next piece of the listing; a line cut short waits for the rest.
+  void Feed(std::string_view text);
+  // The listing has ended: a last line without its line end is read too.
+  void Finish();
+  // The streams so far, by index; a stream with a header line but no packet yet has 0 packets.
+  const std::vector<ListedStream>& streams() const { return streams_; }
+  // Packets have begun (so the header has named every stream), and every stream has one.
+  bool EveryStreamHasAPacket() const;
+
+ private:
+  void ReadLine(std::string_view line);
+
+  std::vector<ListedStream> streams_;
+  std::string pending_;
+  bool packets_seen_ = false;
+};
+
+// The streams of a whole listing, by index. Broken lines are passed over.
+std::vector<ListedStream> ScanStreamListing(std::string_view listing);
 
 }  // namespace clipwright

@@ -4,7 +4,6 @@
 #include <cstdint>
 #include <memory>
 
-#include "common/control_ids.h"
 #include "platform/process.h"
 #include "platform/system.h"
 #include "platform/text.h"
@@ -21,8 +20,8 @@ constexpr std::size_t kChunkLimit = 1024 * 1024;
 
 class ToolRun {
  public:
-  ToolRun(platform::ChildProcess& child, std::string& capture, Dialog& progress, int mode, double duration)
-      : child_(child), capture_(capture), progress_(progress), mode_(mode), duration_(duration),
+  ToolRun(platform::ChildProcess& child, std::string& capture, RunObserver& observer, int mode, double duration)
+      : child_(child), capture_(capture), observer_(observer), mode_(mode), duration_(duration),
         interval_(platform::TickCount()) {}
 
   // Reads one chunk of what is waiting; false when nothing was.
@@ -31,7 +30,7 @@ class ToolRun {
     if (chunk.empty()) return false;
     capture_ += chunk;
     // Only the newest chunk is scanned, and at most once per interval.
-    if (interval_.Due(platform::TickCount())) ShowLiveProgress(progress_, mode_, chunk, duration_);
+    if (interval_.Due(platform::TickCount())) ShowLiveProgress(observer_, mode_, chunk, duration_);
     if (mode_ < SCAN_GAIN_ANALYSE) AnswerOverwriteQuestion();
     return true;
   }
@@ -54,7 +53,7 @@ class ToolRun {
 
   platform::ChildProcess& child_;
   std::string& capture_;
-  Dialog& progress_;
+  RunObserver& observer_;
   int mode_;
   double duration_;
   ProgressInterval interval_;
@@ -84,19 +83,19 @@ bool AsksToOverwrite(std::string_view output) {
   return question != std::string_view::npos && last_line.find("[y/N]", question) != std::string_view::npos;
 }
 
-int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int RunTool(std::string& capture, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration) {
-  return RunTool(capture, progress, abort, command, mode, duration, RunToolLimits{});
+  return RunTool(capture, observer, abort, command, mode, duration, RunToolLimits{});
 }
 
-int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int RunTool(std::string& capture, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration, const RunToolLimits& limits, std::optional<int>* exit_code,
             const std::string& working_folder) {
   capture.clear();
   if (exit_code != nullptr) exit_code->reset();
   const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command, working_folder);
   if (!child) return 0;
-  ToolRun run(*child, capture, progress, mode, duration);
+  ToolRun run(*child, capture, observer, mode, duration);
   // AACGain changes the file in place; stopping it half-way would leave the file broken, so
   // only FFmpeg runs are interrupted.
   const bool interruptible = mode < SCAN_GAIN_ANALYSE;
@@ -138,10 +137,10 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
   return 1;
 }
 
-void ShowOutputSpan(Dialog& progress, std::string_view bytes) {
+void ShowOutputSpan(RunObserver& observer, std::string_view bytes) {
   // A zero byte ends the text, as it would in the window.
   bytes = bytes.substr(0, bytes.find('\0'));
-  progress.SetText(IDC_PROGRESS_STATUS, platform::DecodeToolOutput(bytes));
+  observer.ToolOutput(platform::DecodeToolOutput(bytes));
 }
 
 }  // namespace clipwright

@@ -1,5 +1,5 @@
-// Runs one outside tool as a hidden child process, captures its merged output, shows live
-// progress in the progress dialog and carries out an abort.
+// Runs one outside tool as a hidden child process, captures its merged output, reports live
+// progress to the run's observer and carries out an abort.
 #pragma once
 
 #include <atomic>
@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/dialog.h"
+#include "tools/run_observer.h"
 
 namespace clipwright {
 
@@ -15,7 +15,7 @@ namespace clipwright {
 // by itself or ended after an abort, and `capture` holds what it printed. A run never returns
 // while its tool still runs. An FFmpeg run (modes below 4) that asks whether to overwrite an
 // existing output file is answered no at once, so nothing is overwritten and nothing waits.
-int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int RunTool(std::string& capture, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration);
 
 // Limits of a run that tests may shorten.
@@ -26,7 +26,7 @@ struct RunToolLimits {
 // The same with the limits given, the tool's exit code in `*exit_code` (none when it was ended
 // from outside or by a signal), and the tool started in `working_folder` (when it is empty, in
 // this program's current folder).
-int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abort, std::string_view command,
+int RunTool(std::string& capture, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
             int mode, double duration, const RunToolLimits& limits, std::optional<int>* exit_code = nullptr,
             const std::string& working_folder = {});
 
@@ -35,7 +35,7 @@ int RunTool(std::string& capture, Dialog& progress, const std::atomic<int>& abor
 // question is the last thing it printed, on a line of its own that no line end has closed.
 bool AsksToOverwrite(std::string_view output);
 
-// Shows tool output bytes in the progress line (control 9502), decoded as tool output.
-void ShowOutputSpan(Dialog& progress, std::string_view bytes);
+// Reports tool output bytes, decoded as tool output, up to a zero byte.
+void ShowOutputSpan(RunObserver& observer, std::string_view bytes);
 
 }  // namespace clipwright

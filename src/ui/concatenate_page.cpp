@@ -1,11 +1,32 @@
 #include "ui/concatenate_page.h"
 
-#include "common/control_ids.h"
+#include "jobs/job_plans.h"
+#include "ui/control_ids.h"
+#include "ui/job_dialog.h"
 #include "ui/list_page.h"
 #include "ui/page_controls.h"
+#include "ui/settings_page.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
+namespace {
+
+// The listed files joined in list order, with the streams checked in the stream list.
+void Run(HWND page, FileList&) {
+  WindowDialog controls(page);
+  ConcatenateRequest request;
+  const int rows = controls.RowCount(IDC_CONCAT_FILES);
+  for (int row = 0; row < rows; ++row) request.paths.push_back(controls.RowText(IDC_CONCAT_FILES, row));
+  request.streams = StreamRows(controls, IDC_CONCAT_STREAMS);
+  request.container = controls.ComboText(IDC_CONCAT_CONTAINER);
+  const RunSettings settings = ReadRunSettings(page);
+  RunPlanDialog(page, RunKind::kConcatenate, PlanConcatenate(request, settings), settings);
+}
+
+constexpr ListPageControls kConcatenatePage{kConcatenateList, IDC_CONCAT_ADD,  IDC_CONCAT_DELETE,     IDC_CONCAT_UP,
+                                            IDC_CONCAT_DOWN,  IDC_CONCAT_DELETE_ALL, Run};
+
+}  // namespace
 
 INT_PTR CALLBACK ConcatenatePageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (AnswerWindowThreadCall(message, lparam)) return TRUE;

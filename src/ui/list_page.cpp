@@ -2,7 +2,6 @@
 
 #include <memory>
 
-#include "ui/job_dialog.h"
 #include "ui/main_window.h"
 #include "ui/page_controls.h"
 #include "ui/page_intake.h"
@@ -87,14 +86,6 @@ bool HandleListPageMessage(HWND page, const ListPageControls& controls, UINT mes
     }
   }
   return false;
-}
-
-void RunPageJob(HWND page, JobOperation operation, FileList* files) {
-  auto job = std::make_unique<JobContext>();
-  job->operation = operation;
-  job->files = files;
-  job->program_folder = ProgramFilesFolder(page);
-  RunJobDialog(page, *job);
 }
 
 }  // namespace clipwright::ui

@@ -7,19 +7,19 @@
 #include <memory>
 #include <string>
 
-#include "common/control_ids.h"
 #include "common/limits.h"
 #include "common/placement.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
-#include "settings/tool_requests.h"
 #include "ui/concatenate_page.h"
+#include "ui/control_ids.h"
 #include "ui/convert_page.h"
 #include "ui/multiplex_page.h"
 #include "ui/page_controls.h"
 #include "ui/separate_page.h"
 #include "ui/settings_page.h"
 #include "ui/split_page.h"
+#include "ui/tool_requests.h"
 #include "ui/volume_page.h"
 #include "ui/window_dialog.h"
 #include "ui/window_requests.h"
@@ -69,33 +69,49 @@ void CenterOnDesktop(HWND main_window) {
   }
 }
 
+// The boxes of the other pages that status.ini keeps. The split and separate pages update the
+// controls that depend on theirs.
 void LoadPlacementAndSettings(HWND main_window) {
+  const StoredSettings stored = LoadSettings(RecordOf(main_window)->files);
   WindowDialog settings(page_states[PAGE_SETTINGS].window);
   WindowDialog split(page_states[PAGE_SPLIT].window);
   WindowDialog separate(page_states[PAGE_SEPARATE].window);
   WindowDialog volume(page_states[PAGE_VOLUME].window);
-  WindowPlacementBytes bytes{};
-  if (LoadSettings(RecordOf(main_window)->files, settings, split, separate, volume, &bytes)) {
+  if (stored.placement) {
     WINDOWPLACEMENT placement{};
-    static_assert(sizeof placement == sizeof bytes);
-    std::memcpy(&placement, bytes.data(), sizeof placement);
+    static_assert(sizeof placement == sizeof *stored.placement);
+    std::memcpy(&placement, stored.placement->data(), sizeof placement);
     SetWindowPlacement(main_window, &placement);
   } else {
     CenterOnDesktop(main_window);
   }
+  ShowStoredSettings(settings, stored);
+  split.SetChecked(IDC_SPLIT_AT_KEYFRAMES, stored.split_at_keyframes);
+  split.SendCommand(IDC_SPLIT_AT_KEYFRAMES);
+  separate.SetChecked(IDC_SEPARATE_AUDIO_ONLY, stored.separate_audio_only);
+  separate.SendCommand(IDC_SEPARATE_AUDIO_ONLY);
+  volume.SetText(IDC_VOLUME_TARGET, stored.target_level);
+  volume.SetChecked(IDC_VOLUME_AUDIO_ONLY, stored.volume_audio_only);
 }
 
 void SavePlacementAndSettings(HWND main_window) {
+  StoredSettings stored;
   WINDOWPLACEMENT placement{};
   placement.length = sizeof placement;
   GetWindowPlacement(main_window, &placement);
   WindowPlacementBytes bytes{};
   std::memcpy(bytes.data(), &placement, sizeof placement);
+  stored.placement = bytes;
   WindowDialog settings(page_states[PAGE_SETTINGS].window);
   WindowDialog split(page_states[PAGE_SPLIT].window);
   WindowDialog separate(page_states[PAGE_SEPARATE].window);
   WindowDialog volume(page_states[PAGE_VOLUME].window);
-  SaveSettings(RecordOf(main_window)->files, settings, split, separate, volume, bytes);
+  KeepStoredSettings(settings, &stored);
+  stored.split_at_keyframes = split.IsChecked(IDC_SPLIT_AT_KEYFRAMES);
+  stored.separate_audio_only = separate.IsChecked(IDC_SEPARATE_AUDIO_ONLY);
+  stored.target_level = volume.Text(IDC_VOLUME_TARGET);
+  stored.volume_audio_only = volume.IsChecked(IDC_VOLUME_AUDIO_ONLY);
+  SaveSettings(RecordOf(main_window)->files, stored);
 }
 
 // Copies a path answer into the sender's buffer of PATH_CAPACITY characters.

@@ -1,13 +1,29 @@
 #include "ui/multiplex_page.h"
 
-#include "analysis/analysis_job.h"
-#include "common/control_ids.h"
+#include "jobs/job_plans.h"
+#include "ui/control_ids.h"
+#include "ui/job_dialog.h"
 #include "ui/list_page.h"
 #include "ui/page_controls.h"
 #include "ui/page_intake.h"
+#include "ui/settings_page.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
+namespace {
+
+// The checked streams of the two files into one output.
+void Run(HWND page) {
+  WindowDialog controls(page);
+  MultiplexRequest request;
+  request.first = InputFile{controls.Text(IDC_MUX_PATH1), StreamRows(controls, IDC_MUX_STREAMS1)};
+  request.second = InputFile{controls.Text(IDC_MUX_PATH2), StreamRows(controls, IDC_MUX_STREAMS2)};
+  request.container = controls.ComboText(IDC_MUX_CONTAINER);
+  const RunSettings settings = ReadRunSettings(page);
+  RunPlanDialog(page, RunKind::kMultiplex, PlanMultiplex(request, settings), settings);
+}
+
+}  // namespace
 
 // The two inputs keep their streams' check marks in their lists, which the job reads; the page
 // has no storage of its own.
@@ -29,7 +45,7 @@ INT_PTR CALLBACK MultiplexPageProc(HWND page, UINT message, WPARAM wparam, LPARA
           AddFilesToPage(page, kMultiplexTarget2, nullptr);
           return TRUE;
         case IDC_MUX_RUN:
-          RunPageJob(page, OP_MULTIPLEX, nullptr);
+          Run(page);
           return TRUE;
       }
       return FALSE;

@@ -2,7 +2,7 @@
 
 #include <shellapi.h>
 
-#include "jobs/option_lists.h"
+#include "ui/option_lists.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {

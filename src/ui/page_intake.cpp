@@ -3,9 +3,14 @@
 #include <cderr.h>
 #include <commdlg.h>
 
-#include "analysis/split_scans.h"
-#include "common/control_ids.h"
+#include <atomic>
+
+#include "analysis/error_list.h"
+#include "analysis/file_intake.h"
 #include "platform/win32/wide.h"
+#include "ui/control_ids.h"
+#include "ui/file_list_ops.h"
+#include "ui/split_range.h"
 #include "ui/main_window.h"
 #include "ui/page_controls.h"
 #include "ui/progress_dialog.h"
@@ -98,13 +103,14 @@ std::vector<std::string> TakeDroppedNames(HDROP drop) {
   return names;
 }
 
-}  // namespace
-
-std::optional<std::u16string> PageIntakeShell::ChooseFiles(bool multiple) {
+// Shows the open-file dialog owned by the page, with several files allowed or one only, and
+// returns the content of its file-name buffer; nothing when the user cancelled or the dialog
+// failed (a selection too large for the buffer is told to the user here).
+std::optional<std::u16string> ChooseFiles(HWND page, bool multiple) {
   std::vector<wchar_t> buffer(kOpenDialogCapacity, L'\0');
   OPENFILENAMEW dialog{};
   dialog.lStructSize = sizeof dialog;
-  dialog.hwndOwner = page_;
+  dialog.hwndOwner = page;
   dialog.hInstance = GetModuleHandleW(nullptr);
   // One filter entry, its pattern, and the second terminator that ends the list.
   dialog.lpstrFilter = L"All files {*.*}\0*.*\0";
@@ -117,7 +123,9 @@ std::optional<std::u16string> PageIntakeShell::ChooseFiles(bool multiple) {
   if (!chosen) {
     // The buffer then holds the size it would have needed, not names: nothing of it is taken,
     // so the user never gets a part of the selection without knowing.
-    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) controls_.MessageBox(kTooManyFiles, "ファイル追加エラー", kMessageOk);
+    if (CommDlgExtendedError() == FNERR_BUFFERTOOSMALL) {
+      WindowDialog(page).MessageBox(kTooManyFiles, "ファイル追加エラー", kMessageOk);
+    }
     return std::nullopt;
   }
   // Up to the empty name that ends the list; the buffer was zero-filled, so there is one.
@@ -126,40 +134,115 @@ std::optional<std::u16string> PageIntakeShell::ChooseFiles(bool multiple) {
   return std::u16string(reinterpret_cast<const char16_t*>(buffer.data()), end + 1);
 }
 
-void PageIntakeShell::RunAnalysisDialog(AnalysisJob& job) {
-  AnalysisDialog(page_, job.abort,
-                 [&](Dialog& progress) { AnalysisWorker(job, progress, controls_, requests_); });
-}
-
-void PageIntakeShell::OpenErrorList(const std::string& path) {
+void OpenErrorList(HWND page, const std::string& path) {
   const std::wstring file = L"\"" + platform::Widen(path) + L"\"";
-  const PageState* state = PageStateOf(page_);
+  const PageState* state = PageStateOf(page);
   if (state && state->shell_execute) {
-    state->shell_execute(page_, L"open", file.c_str(), SW_SHOWNORMAL);
+    state->shell_execute(page, L"open", file.c_str(), SW_SHOWNORMAL);
   } else {
     // The viewer is the user's; whether it opened is not ours to report.
-    ShellExecuteW(page_, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteW(page, L"open", file.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
   }
 }
+
+// The page as the analysis worker fills it: each probed file lands in its lists and storage
+// (row n of a file list is entry n of the page's files), through the page's own thread.
+class PageSink final : public IntakeSink {
+ public:
+  PageSink(HWND page, const ProbeTarget& target, PageState* state) : controls_(page), target_(target), state_(state) {}
+
+  void Added(const ProbedFile& file) override {
+    if (target_.file_list != 0) {
+      AddToList(file);
+    } else {
+      controls_.DeleteAllRows(target_.stream_list);
+      for (std::size_t i = 0; i < file.stream_lines.size(); ++i) {
+        controls_.InsertRow(target_.stream_list, static_cast<int>(i), file.stream_lines[i]);
+      }
+      controls_.SetText(target_.path_control, file.path);
+      controls_.Enable(target_.run_button, true);
+    }
+  }
+
+  void SplitScanFailed(bool forget_file) override {
+    if (state_ == nullptr) return;
+    ClearSplitRange(state_->split, controls_);
+    if (!forget_file) return;
+    controls_.SetText(IDC_SPLIT_PATH, "");
+    controls_.DeleteAllRows(IDC_SPLIT_STREAMS);
+  }
+
+ private:
+  void AddToList(const ProbedFile& file) {
+    const int row = controls_.RowCount(target_.file_list);
+    if (state_ != nullptr) {
+      FileEntry entry;
+      for (const std::string& line : file.stream_lines) entry.streams.push_back(StreamEntry{line, 1});
+      if (state_->files.keeps_durations) entry.duration = file.duration;
+      // Entry n belongs to row n: whatever lies beyond the rows is stale and goes.
+      state_->files.files.resize(static_cast<std::size_t>(row));
+      state_->files.files.push_back(std::move(entry));
+    }
+    controls_.InsertRow(target_.file_list, row, file.path);
+    // Joining needs two files.
+    if (target_.file_list != IDC_CONCAT_FILES || row + 1 >= 2) controls_.Enable(target_.run_button, true);
+  }
+
+  WindowDialog controls_;
+  ProbeTarget target_;
+  PageState* state_;
+};
+
+}  // namespace
 
 void AddFilesToPage(HWND page, const ProbeTarget& target, HDROP drop) {
   std::vector<std::string> dropped;
   if (drop) dropped = TakeDroppedNames(drop);
-  PageState* state = PageStateOf(page);
-  AnalysisJob job;
-  job.target = target;
-  job.files = target.file_list != 0 && state ? &state->files : nullptr;
-  if (target.path_control == IDC_SPLIT_PATH && state) {
-    job.split = &state->split;
-    job.split_scan = ScanSplitFile;
-    // Sent, so that the page has set up its range before the analysis dialog ends.
-    job.split_analysed = [page](Dialog&) { SendMessageW(page, MSG_SPLIT_ANALYSED, 0, 0); };
-  }
-  job.error_folder = ProgramFilesFolder(page);
   WindowDialog controls(page);
   WindowRequests requests(page);
-  PageIntakeShell shell(page, controls, requests);
-  AddFiles(job, controls, requests, shell, drop ? &dropped : nullptr);
+  // The main window has told the user about a missing FFmpeg itself.
+  std::string ffmpeg;
+  if (!requests.FfmpegPath(&ffmpeg)) return;
+
+  PageState* state = PageStateOf(page);
+  const bool single_file = IsSingleFileTarget(target);
+  std::optional<std::vector<std::string>> paths;
+  if (drop) {
+    paths = PathsFromDrop(dropped, single_file);
+  } else if (const auto buffer = ChooseFiles(page, !single_file)) {
+    paths = PathsFromOpenDialog(*buffer);
+  }
+  // A drop of folders only has nothing to analyse; the dialog would just flash.
+  if (paths && !paths->empty()) {
+    IntakeRequest request;
+    request.paths = std::move(*paths);
+    request.ffmpeg = ffmpeg;
+    request.listed = target.file_list != 0 ? controls.RowCount(target.file_list) : -1;
+    request.volume = target.file_list == IDC_VOLUME_FILES;
+    if (target.path_control == IDC_SPLIT_PATH && state) request.split = &state->split;
+    request.error_folder = ProgramFilesFolder(page);
+    PageSink sink(page, target, state);
+    std::atomic<int> abort{0};
+    IntakeOutcome outcome;
+    RunProgressDialog(page, RunKind::kAnalysis, abort, [&](RunObserver& observer) {
+      outcome = AnalyseFiles(request, sink, observer, abort);
+      // Sent, so that the page has set up its range before the analysis dialog ends.
+      if (request.split != nullptr && outcome.split_ready()) SendMessageW(page, MSG_SPLIT_ANALYSED, 0, 0);
+      // The dialog ends with 2 after an abort or a failed scan.
+      return outcome.aborted || outcome.scan_failed ? 2 : 1;
+    });
+    if (outcome.not_added &&
+        controls.MessageBox("追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？", "ファイル追加エラー",
+                            kMessageYesNo) == kAnswerYes) {
+      OpenErrorList(page, ErrorListPath(request.error_folder));
+    }
+  }
+
+  // Also after a cancelled dialog: the page shows the first file's streams.
+  const ListPage* list = FindListPage(target.file_list);
+  if (list != nullptr && state != nullptr && controls.RowCount(list->file_list) > 0) {
+    SelectFile(controls, *list, state->files, 0);
+  }
 }
 
 }  // namespace clipwright::ui

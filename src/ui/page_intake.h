@@ -6,32 +6,9 @@
 
 #include <shellapi.h>
 
-#include <optional>
-#include <string>
-#include <vector>
-
-#include "analysis/file_intake.h"
-#include "common/dialog.h"
-#include "common/limits.h"
-#include "common/requests.h"
+#include "ui/file_list_ops.h"
 
 namespace clipwright::ui {
-
-class PageIntakeShell : public IntakeShell {
- public:
-  // `controls` and `requests` are those of `page`; the analysis worker uses them on its thread.
-  PageIntakeShell(HWND page, Dialog& controls, Requests& requests)
-      : page_(page), controls_(controls), requests_(requests) {}
-
-  std::optional<std::u16string> ChooseFiles(bool multiple) override;
-  void RunAnalysisDialog(AnalysisJob& job) override;
-  void OpenErrorList(const std::string& path) override;
-
- private:
-  HWND page_;
-  Dialog& controls_;
-  Requests& requests_;
-};
 
 // Adds files to `target` of `page` (its file list's storage is the page's own): from the
 // open-file dialog when `drop` is null, else from the drop, which is released here.

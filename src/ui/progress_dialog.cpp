@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <memory>
 
-#include "common/control_ids.h"
 #include "common/placement.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"
+#include "ui/control_ids.h"
+#include "ui/tool_requests.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
@@ -21,43 +22,62 @@ constexpr const wchar_t* kRunProperty = L"Clipwright.ProgressRun";
 
 struct ProgressRun;
 
-// The dialog as the worker sees it. 閉じる is shown by the dialog itself once the worker has
-// returned: shown any earlier, a click could end the dialog (and free the run's record) while the
-// worker still uses it. End is likewise carried out only then.
-class ProgressView : public WindowDialog {
+// What the worker reports, shown in the dialog's controls (through the dialog's own thread). The
+// dialog ends, and 閉じる appears, only once the worker has returned: any earlier, a click could
+// end the dialog (and free the run's record) while the worker still uses it.
+class ProgressObserver final : public RunObserver {
  public:
-  explicit ProgressView(ProgressRun* run);
-  void Show(int id, bool visible) override;
-  void End(int result) override;
+  ProgressObserver(HWND dialog, RunKind kind) : view_(dialog), kind_(kind) {}
+
+  void FileStarted(std::string_view name) override { view_.SetText(IDC_PROGRESS_FILE, name); }
+
+  void StageReached(const StageEvent& event) override {
+    // A page's command that is too long is shown whole in a box of its own, as the user has to
+    // shorten the names in it; the split's pieces and the volume job say it in the line alone.
+    if (event.stage == Stage::kCommandRefused && kind_ != RunKind::kSplitAtKeyframes && kind_ != RunKind::kVolume) {
+      view_.MessageBox(event.text, CommandTooLongText(static_cast<int>(event.number)), kMessageOk);
+    }
+    if (const std::optional<ProgressText> text = StageText(kind_, event)) {
+      view_.SetText(text->line == ProgressLine::kProcess ? IDC_PROGRESS_PROCESS : IDC_PROGRESS_STATUS, text->text);
+    }
+  }
+
+  void ToolOutput(std::string_view text) override { view_.SetText(IDC_PROGRESS_STATUS, text); }
+  void PredictedTime(double seconds) override { view_.SetText(IDC_PROGRESS_PROCESS, PredictionText(seconds)); }
+  void AbortAllowed(bool allowed) override { view_.Enable(IDC_PROGRESS_ABORT, allowed); }
+
+  void ToolMissing(Tool tool) override {
+    WindowDialog main_window(GetAncestor(GetWindow(view_.window(), GW_OWNER), GA_ROOT));
+    TellToolMissing(main_window, tool);
+  }
+
+  void FileEnded(FileOutcome outcome) override {
+    for (const std::string& text : FileEndTexts(kind_, outcome)) view_.SetText(IDC_PROGRESS_PROCESS, text);
+  }
+
+  void RunEnded(const RunSummary& summary) override {
+    if (!summary.left_behind.empty()) view_.SetText(IDC_PROGRESS_PROCESS, LeftBehindText(summary.left_behind));
+    if (summary.counted) view_.SetText(IDC_PROGRESS_STATUS, SummaryText(summary.successes, summary.failures));
+  }
 
  private:
-  ProgressRun* run_;
+  WindowDialog view_;
+  RunKind kind_;
 };
 
 struct ProgressRun {
-  ProgressVariant variant = ProgressVariant::kJob;
+  RunKind kind = RunKind::kConvert;
   std::atomic<int>* abort = nullptr;
   ProgressWorker worker;
   HWND dialog = nullptr;
   HANDLE thread = nullptr;
   std::uint32_t start_tick = 0;
   HHOOK key_filter = nullptr;
-  std::unique_ptr<ProgressView> view;
+  std::unique_ptr<ProgressObserver> observer;
   // Touched on the dialog's thread only.
   bool worker_done = false;
   int requested_end = -1;
 };
-
-ProgressView::ProgressView(ProgressRun* run) : WindowDialog(run->dialog), run_(run) {}
-
-void ProgressView::Show(int id, bool visible) {
-  if (id == IDC_PROGRESS_CLOSE && visible) return;
-  WindowDialog::Show(id, visible);
-}
-
-void ProgressView::End(int result) {
-  RunOnWindowThread(window(), [&] { run_->requested_end = result; });
-}
 
 // While the worker runs, no key reaches the dialog: Enter, Escape, Space and Alt+F4 would
 // otherwise end or abort the run through the dialog manager. The mouse still works.
@@ -74,7 +94,8 @@ LRESULT CALLBACK FilterProgressKeys(int code, WPARAM wparam, LPARAM lparam) {
 
 unsigned __stdcall RunWorker(void* argument) {
   auto* run = static_cast<ProgressRun*>(argument);
-  run->worker(*run->view);
+  const int result = run->worker(*run->observer);
+  if (run->kind == RunKind::kAnalysis) RunOnWindowThread(run->dialog, [&] { run->requested_end = result; });
   const HWND dialog = run->dialog;
   const HANDLE self = run->thread;
   run->thread = nullptr;
@@ -87,7 +108,7 @@ unsigned __stdcall RunWorker(void* argument) {
 void FinishRun(HWND dialog, ProgressRun* run) {
   run->worker_done = true;
   KillTimer(dialog, kElapsedTimer);
-  if (run->variant == ProgressVariant::kAnalysis) {
+  if (run->kind == RunKind::kAnalysis) {
     EndDialog(dialog, run->requested_end >= 0 ? run->requested_end : (run->abort->load() ? 2 : 1));
     return;
   }
@@ -101,9 +122,9 @@ void FinishRun(HWND dialog, ProgressRun* run) {
 void StartRun(HWND dialog, ProgressRun* run) {
   SetWindowLongPtrW(dialog, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(run));
   run->dialog = dialog;
-  run->view = std::make_unique<ProgressView>(run);
-  const bool analysis = run->variant == ProgressVariant::kAnalysis;
-  if (run->variant == ProgressVariant::kVolume) SetWindowTextW(dialog, L"AACGain");
+  run->observer = std::make_unique<ProgressObserver>(dialog, run->kind);
+  const bool analysis = run->kind == RunKind::kAnalysis;
+  if (run->kind == RunKind::kVolume) SetWindowTextW(dialog, L"AACGain");
   CenterOverOwner(dialog);
   ShowWindow(GetDlgItem(dialog, IDC_PROGRESS_CLOSE), SW_HIDE);
   if (analysis) {
@@ -138,7 +159,7 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
       return TRUE;
     case WM_TIMER:
       if (run) {
-        const std::string title = ElapsedTitle(run->variant, platform::TickCount() - run->start_tick);
+        const std::string title = ElapsedTitle(run->kind, platform::TickCount() - run->start_tick);
         SetWindowTextW(dialog, platform::Widen(title).c_str());
       }
       return TRUE;
@@ -146,10 +167,10 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
       if (!run) return FALSE;
       switch (LOWORD(wparam)) {
         case IDC_PROGRESS_CLOSE:
-          if (run->variant != ProgressVariant::kAnalysis && run->worker_done) EndDialog(dialog, 1);
+          if (run->kind != RunKind::kAnalysis && run->worker_done) EndDialog(dialog, 1);
           return TRUE;
         case IDC_PROGRESS_ABORT:
-          if (run->variant != ProgressVariant::kAnalysis) EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), FALSE);
+          if (run->kind != RunKind::kAnalysis) EnableWindow(GetDlgItem(dialog, IDC_PROGRESS_ABORT), FALSE);
           run->abort->store(1);
           return TRUE;
       }
@@ -180,9 +201,9 @@ void CenterOverOwner(HWND dialog) {
   if (place) MoveWindow(dialog, place->x, place->y, inner.width(), inner.height(), TRUE);
 }
 
-int RunProgressDialog(HWND owner, ProgressVariant variant, std::atomic<int>& abort, ProgressWorker worker) {
+int RunProgressDialog(HWND owner, RunKind kind, std::atomic<int>& abort, ProgressWorker worker) {
   ProgressRun run;
-  run.variant = variant;
+  run.kind = kind;
   run.abort = &abort;
   run.worker = std::move(worker);
   return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), owner,

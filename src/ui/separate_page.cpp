@@ -1,11 +1,31 @@
 #include "ui/separate_page.h"
 
-#include "common/control_ids.h"
+#include "jobs/job_plans.h"
+#include "ui/control_ids.h"
+#include "ui/job_dialog.h"
 #include "ui/list_page.h"
 #include "ui/page_controls.h"
+#include "ui/settings_page.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
+namespace {
+
+// The chosen streams of every listed file, or with 音声のみ抽出 every audio stream.
+void Run(HWND page, FileList& files) {
+  WindowDialog controls(page);
+  SeparateRequest request;
+  request.files = ListedFiles(controls, kSeparateList, files);
+  request.audio_only = controls.IsChecked(IDC_SEPARATE_AUDIO_ONLY);
+  request.container = controls.ComboText(IDC_SEPARATE_CONTAINER);
+  const RunSettings settings = ReadRunSettings(page);
+  RunPlanDialog(page, RunKind::kSeparate, PlanSeparate(request, settings), settings);
+}
+
+constexpr ListPageControls kSeparatePage{kSeparateList,  IDC_SEPARATE_ADD,  IDC_SEPARATE_DELETE,     IDC_SEPARATE_UP,
+                                         IDC_SEPARATE_DOWN, IDC_SEPARATE_DELETE_ALL, Run};
+
+}  // namespace
 
 INT_PTR CALLBACK SeparatePageProc(HWND page, UINT message, WPARAM wparam, LPARAM lparam) {
   if (AnswerWindowThreadCall(message, lparam)) return TRUE;

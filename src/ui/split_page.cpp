@@ -1,14 +1,15 @@
 #include "ui/split_page.h"
 
-#include <memory>
+#include <optional>
 
-#include "analysis/split_range.h"
-#include "common/control_ids.h"
-#include "jobs/split_job.h"
+#include "jobs/job_plans.h"
+#include "ui/control_ids.h"
 #include "ui/job_dialog.h"
 #include "ui/main_window.h"
 #include "ui/page_controls.h"
 #include "ui/page_intake.h"
+#include "ui/settings_page.h"
+#include "ui/split_range.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {
@@ -23,11 +24,31 @@ void EnableRange(HWND page) {
   for (int id : kRangeControls) EnableWindow(GetDlgItem(page, id), !whole_file);
 }
 
+// The page's file cut at every keyframe while "キーフレームで全分割" is checked, else its range.
 void Run(HWND page, SplitPageState& split) {
-  auto job = std::make_unique<JobContext>();
-  job->program_folder = ProgramFilesFolder(page);
+  constexpr const char* kNothingToCut = "映像フォーマットが無いか、キーフレームがありません。";
   WindowDialog controls(page);
-  if (PrepareSplitJob(split, controls, *job)) RunJobDialog(page, *job);
+  const InputFile file{controls.Text(IDC_SPLIT_PATH), StreamRows(controls, IDC_SPLIT_STREAMS)};
+  const std::string container = controls.ComboText(IDC_SPLIT_CONTAINER);
+  const RunSettings settings = ReadRunSettings(page);
+  if (controls.IsChecked(IDC_SPLIT_AT_KEYFRAMES)) {
+    if (split.keyframe_count == 0 || split.keyframe_frames.size() <= split.keyframe_count) {
+      controls.MessageBox(kNothingToCut, "全分割エラー", kMessageOk);
+      return;
+    }
+    KeyframeSplitRequest request{file, container, {}};
+    for (std::uint32_t k = 0; k < split.keyframe_count; ++k) {
+      request.pieces.push_back(KeyframePiece{split.keyframe_frames[k], split.keyframe_frames[k + 1], KeyframeCut(split, k, k + 1)});
+    }
+    RunPlanDialog(page, RunKind::kSplitAtKeyframes, PlanKeyframeSplit(request, settings), settings);
+    return;
+  }
+  const std::optional<SplitCut> cut = SplitRangeCut(split);
+  if (!cut) {
+    controls.MessageBox(kNothingToCut, "分割エラー", kMessageOk);
+    return;
+  }
+  RunPlanDialog(page, RunKind::kSplit, PlanSplit(SplitRequest{file, container, *cut}, settings), settings);
 }
 
 bool OnCommand(HWND page, SplitPageState& split, int id) {

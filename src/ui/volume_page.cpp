@@ -1,30 +1,31 @@
 #include "ui/volume_page.h"
 
-#include <memory>
-
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
+#include "ui/job_dialog.h"
 #include "ui/list_page.h"
 #include "ui/page_controls.h"
-#include "ui/progress_dialog.h"
+#include "ui/settings_page.h"
 #include "ui/window_dialog.h"
-#include "ui/window_requests.h"
 #include "volume/target_level.h"
-#include "volume/volume_worker.h"
+#include "volume/volume_plan.h"
 
 namespace clipwright::ui {
 namespace {
 
-// The run button: the volume job under the AACGain variant of the progress dialog.
-void RunVolumeJob(HWND page, FileList& files) {
-  auto job = std::make_unique<VolumeJob>();
-  job->files = &files;
+// The run button: the volume job of every listed file under the AACGain variant of the dialog.
+void Run(HWND page, FileList& files) {
   WindowDialog controls(page);
-  WindowRequests requests(page);
-  VolumeDialog(page, job->abort, [&](Dialog& progress) { VolumeWorker(*job, progress, controls, requests); });
+  VolumeRequest request;
+  request.files = ListedFiles(controls, kVolumeList, files);
+  request.target_level = ReadTargetLevel(controls.Text(IDC_VOLUME_TARGET));
+  request.audio_only = controls.IsChecked(IDC_VOLUME_AUDIO_ONLY);
+  RunSettings settings = ReadRunSettings(page);
+  settings.power_off = controls.IsChecked(IDC_VOLUME_POWER_OFF);
+  RunPlanDialog(page, RunKind::kVolume, PlanVolume(request, settings), settings);
 }
 
 constexpr ListPageControls kVolumePage{kVolumeList,    IDC_VOLUME_ADD,  IDC_VOLUME_DELETE,     IDC_VOLUME_UP,
-                                       IDC_VOLUME_DOWN, IDC_VOLUME_DELETE_ALL, RunVolumeJob};
+                                       IDC_VOLUME_DOWN, IDC_VOLUME_DELETE_ALL, Run};
 
 }  // namespace
 

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "common/dialog.h"
+#include "ui/dialog.h"
 
 namespace clipwright::ui {
 

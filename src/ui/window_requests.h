@@ -7,7 +7,7 @@
 #include <string>
 
 #include "common/limits.h"
-#include "common/requests.h"
+#include "ui/requests.h"
 #include "ui/window_dialog.h"
 
 namespace clipwright::ui {

@@ -3,8 +3,8 @@
 #include <cstdint>
 
 #include "fuzz_input.h"
-#include "support/fake_dialog.h"
 #include "tools/analysis_result.h"
+#include "tools/run_observer.h"
 #include "tools/scan_capture.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -12,9 +12,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const bool keyframes = input.Byte() % 2 == 0;
   clipwright::AnalysisResult result;
   result.capture = std::string(input.Rest());
-  clipwright::testing::FakeDialog progress;
-  const int verdict = keyframes ? clipwright::ScanKeyframeLog(result, progress)
-                                : clipwright::ScanAudioFrameLog(result, progress);
+  clipwright::NullObserver nobody;
+  const int verdict = keyframes ? clipwright::ScanKeyframeLog(result, nobody)
+                                : clipwright::ScanAudioFrameLog(result, nobody);
   if (verdict == 1) {
     // What the split page reads afterwards must be there: one time per frame and the end entry,
     // and keyframes that name frames within it.

@@ -9,7 +9,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -207,7 +207,7 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"PathOf259Characters", kConvert, {"259"}, Content::kClip, false, false, Meanwhile::kNothing,
                  "コマンドラインが長くなり過ぎです。", 0, "コマンドの作成に失敗しました。"},
         BadInput{"ReadOnlyFolder", kConvert, {"locked.mp4"}, Content::kClip, false, true, Meanwhile::kNothing, "", 0,
-                 kFailed},
+                 "出力ファイル名を決められませんでした： "},
         BadInput{"ReadOnlyFolderForTheConcatList", kConcatenate, {"a.mp4", "b.mp4"}, Content::kClip, false, true,
                  Meanwhile::kNothing, "", 0, "連結リストを作成出来ませんでした： "},
         BadInput{"MissingFfmpeg", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegGoes,

@@ -7,7 +7,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/win32/wide.h"

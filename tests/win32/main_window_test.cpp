@@ -5,7 +5,7 @@
 #include <atomic>
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/profile.h"

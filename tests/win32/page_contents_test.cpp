@@ -1,9 +1,9 @@
 // What every page holds right after start-up, read back from the real controls.
 #include <gtest/gtest.h>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
-#include "jobs/option_lists.h"
+#include "ui/option_lists.h"
 #include "ui/page_controls.h"
 #include "ui/settings_page.h"
 #include "ui/window_dialog.h"

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <sstream>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/win32/wide.h"
 #include "window_support.h"

@@ -6,7 +6,7 @@
 #include <chrono>
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "ui/window_dialog.h"
 #include "window_support.h"
@@ -16,7 +16,19 @@ namespace {
 
 using std::chrono::milliseconds;
 
-HWND WindowOf(Dialog& progress) { return dynamic_cast<ui::WindowDialog&>(progress).window(); }
+// The progress dialog over `owner`: the window of the owner's thread that holds the process line.
+HWND ProgressWindowOf(HWND owner) {
+  HWND found = nullptr;
+  EnumThreadWindows(
+      GetWindowThreadProcessId(owner, nullptr),
+      [](HWND window, LPARAM found) {
+        if (!GetDlgItem(window, IDC_PROGRESS_PROCESS)) return TRUE;
+        *reinterpret_cast<HWND*>(found) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  return found;
+}
 
 bool ControlVisible(HWND dialog, int id) { return IsWindowVisible(GetDlgItem(dialog, id)) != 0; }
 bool ControlEnabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != 0; }
@@ -58,11 +70,11 @@ TEST_F(ProgressDialogTest, JobRunIgnoresKeysAbortsOnceAndOffersCloseOnlyAfterThe
     PressKey(VK_RETURN);
   });
 
-  const int result = ui::JobDialog(owner(), abort, [&](Dialog& progress) {
-    dialog = WindowOf(progress);
-    progress.SetText(IDC_PROGRESS_FILE, "C:\\動画\\a.mp4");
-    progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを変換中です．．．");
-    EXPECT_EQ(progress.Text(IDC_PROGRESS_FILE), "C:\\動画\\a.mp4");
+  const int result = ui::RunProgressDialog(owner(), RunKind::kConvert, abort, [&](RunObserver& observer) {
+    dialog = ProgressWindowOf(owner());
+    observer.FileStarted("C:\\動画\\a.mp4");
+    observer.Report(Stage::kRunning);
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_FILE)), "C:\\動画\\a.mp4");
     EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_PROCESS)), "ファイルを変換中です．．．");
     EXPECT_TRUE(ControlVisible(dialog, IDC_PROGRESS_ABORT));
     EXPECT_FALSE(ControlVisible(dialog, IDC_PROGRESS_CLOSE));
@@ -89,15 +101,15 @@ TEST_F(ProgressDialogTest, JobRunIgnoresKeysAbortsOnceAndOffersCloseOnlyAfterThe
     Settle(dialog);
     EXPECT_EQ(abort.load(), 0);
 
-    // The end-of-run contract as a job worker carries it out: 閉じる still waits for the return.
-    progress.StopTimer();
-    progress.SetText(IDC_PROGRESS_STATUS, "作成結果\r\n成功： 0 ファイル\r\n失敗： 1 ファイル");
-    progress.Show(IDC_PROGRESS_ABORT, false);
-    progress.Show(IDC_PROGRESS_CLOSE, true);
+    // The run's end is shown, and 閉じる still waits for the return.
+    observer.FileEnded(FileOutcome::kAborted);
+    observer.RunEnded(RunSummary{true, 0, 1, {}});
     Settle(dialog);
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_PROCESS)), "ファイルの変換を中断しました。");
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_STATUS)), "作成結果\r\n成功： 0 ファイル\r\n失敗： 1 ファイル");
     EXPECT_FALSE(ControlVisible(dialog, IDC_PROGRESS_CLOSE));
-    EXPECT_FALSE(ControlVisible(dialog, IDC_PROGRESS_ABORT));
     worker_returned = true;
+    return 0;
   });
   user.join();
   EXPECT_EQ(result, 1);
@@ -106,10 +118,10 @@ TEST_F(ProgressDialogTest, JobRunIgnoresKeysAbortsOnceAndOffersCloseOnlyAfterThe
 
 TEST_F(ProgressDialogTest, AnalysisClearsTheFlagKeepsAbortGreyedAndEndsWithTheWorkersResult) {
   std::atomic<int> abort{1};
-  const int result = ui::AnalysisDialog(owner(), abort, [&](Dialog& progress) {
-    HWND dialog = WindowOf(progress);
+  const int result = ui::RunProgressDialog(owner(), RunKind::kAnalysis, abort, [&](RunObserver& observer) {
+    HWND dialog = ProgressWindowOf(owner());
     EXPECT_EQ(abort.load(), 0);
-    EXPECT_EQ(progress.Text(IDC_PROGRESS_PROCESS), "ファイル名を取得中．．．");
+    EXPECT_EQ(WindowTextOf(GetDlgItem(dialog, IDC_PROGRESS_PROCESS)), "ファイル名を取得中．．．");
     EXPECT_TRUE(ControlVisible(dialog, IDC_PROGRESS_ABORT));
     EXPECT_FALSE(ControlEnabled(dialog, IDC_PROGRESS_ABORT));
     EXPECT_FALSE(ControlVisible(dialog, IDC_PROGRESS_CLOSE));
@@ -117,37 +129,39 @@ TEST_F(ProgressDialogTest, AnalysisClearsTheFlagKeepsAbortGreyedAndEndsWithTheWo
     SendMessageW(dialog, WM_COMMAND, IDC_PROGRESS_ABORT, 0);
     EXPECT_EQ(abort.load(), 1);
     EXPECT_FALSE(ControlEnabled(dialog, IDC_PROGRESS_ABORT));
-    // Close is not the analysis dialog's to honour, and End waits for the worker's return.
+    // The worker may allow the abort; close is not the analysis dialog's to honour.
+    observer.AbortAllowed(true);
+    EXPECT_TRUE(ControlEnabled(dialog, IDC_PROGRESS_ABORT));
     SendMessageW(dialog, WM_COMMAND, IDC_PROGRESS_CLOSE, 0);
-    progress.StopTimer();
-    progress.End(2);
     Settle(dialog);
     EXPECT_TRUE(IsWindowVisible(dialog));
+    return 2;
   });
   EXPECT_EQ(result, 2);
 }
 
 TEST_F(ProgressDialogTest, TitlesCountSecondsUntilTheTimerStops) {
   struct Case {
-    ProgressVariant variant;
+    RunKind kind;
     const char* first;
     const char* later;
   };
-  for (const Case& c : {Case{ProgressVariant::kJob, "FFmpeg", "FFmpeg ［経過時間 00:00:01］"},
-                        Case{ProgressVariant::kVolume, "AACGain", "AACGain [経過時間 00:00:01]"}}) {
+  for (const Case& c : {Case{RunKind::kConvert, "FFmpeg", "FFmpeg ［経過時間 00:00:01］"},
+                        Case{RunKind::kVolume, "AACGain", "AACGain [経過時間 00:00:01]"}}) {
     std::atomic<int> abort{0};
     HWND dialog = nullptr;
+    // The timer stops with the worker: the title keeps the last time it showed.
     std::thread user([&] {
       WaitFor([&] { return dialog && ControlVisible(dialog, IDC_PROGRESS_CLOSE); }, 20000);
-      PostMessageW(dialog, WM_COMMAND, IDC_PROGRESS_CLOSE, 0);
-    });
-    ui::RunProgressDialog(owner(), c.variant, abort, [&](Dialog& progress) {
-      dialog = WindowOf(progress);
-      EXPECT_EQ(WindowTextOf(dialog), c.first);
-      EXPECT_TRUE(WaitFor([&] { return WindowTextOf(dialog) == c.later; }, 3000)) << WindowTextOf(dialog);
-      progress.StopTimer();
       std::this_thread::sleep_for(milliseconds(1500));
       EXPECT_EQ(WindowTextOf(dialog), c.later);
+      PostMessageW(dialog, WM_COMMAND, IDC_PROGRESS_CLOSE, 0);
+    });
+    ui::RunProgressDialog(owner(), c.kind, abort, [&](RunObserver&) {
+      dialog = ProgressWindowOf(owner());
+      EXPECT_EQ(WindowTextOf(dialog), c.first);
+      EXPECT_TRUE(WaitFor([&] { return WindowTextOf(dialog) == c.later; }, 3000)) << WindowTextOf(dialog);
+      return 0;
     });
     user.join();
   }
@@ -166,10 +180,11 @@ TEST_F(ProgressDialogTest, CentresOverAnOwnerThatIsLargerInBothDirectionsOnly) {
     POINT dialog_client{0, 0};
     GetWindowRect(owner_window, &owner_rect);
     ClientToScreen(owner_window, &owner_client);
-    ui::AnalysisDialog(owner_window, abort, [&](Dialog& progress) {
-      GetWindowRect(WindowOf(progress), &dialog_rect);
-      ClientToScreen(WindowOf(progress), &dialog_client);
-      progress.End(1);
+    ui::RunProgressDialog(owner_window, RunKind::kAnalysis, abort, [&](RunObserver&) {
+      HWND dialog = ProgressWindowOf(owner_window);
+      GetWindowRect(dialog, &dialog_rect);
+      ClientToScreen(dialog, &dialog_client);
+      return 1;
     });
     const int width = dialog_rect.right - dialog_rect.left;
     const int height = dialog_rect.bottom - dialog_rect.top;

@@ -5,7 +5,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "support/media.h"
 #include "test_config.h"

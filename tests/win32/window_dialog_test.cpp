@@ -4,7 +4,7 @@
 
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "window_support.h"
 

@@ -3,7 +3,7 @@
 #include <filesystem>
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "support/media.h"

@@ -7,7 +7,7 @@
 #include <mutex>
 #include <thread>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "drop_handle.h"
 
 #include "platform/win32/wide.h"

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/win32/wide.h"

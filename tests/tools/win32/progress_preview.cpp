@@ -6,7 +6,7 @@
 #include <atomic>
 #include <string>
 
-#include "common/control_ids.h"
+#include "ui/control_ids.h"
 #include "common/limits.h"
 #include "platform/system.h"
 #include "platform/win32/wide.h"
@@ -28,14 +28,15 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show_command) {
   SendMessageW(main_window, clipwright::ui::MSG_GET_PAGE_WINDOW, clipwright::PAGE_CONVERT,
                reinterpret_cast<LPARAM>(&convert));
   std::atomic<int> abort{0};
-  clipwright::ui::JobDialog(convert, abort, [&abort](clipwright::Dialog& progress) {
-    progress.SetText(IDC_PROGRESS_FILE, "C:\\Users\\user\\Videos\\夏休みの記録_2024-08-15.mp4");
-    progress.SetText(IDC_PROGRESS_PROCESS, "ファイルを変換中です．．．[予測時間 00:00:40.00]");
-    progress.SetText(IDC_PROGRESS_STATUS,
-                     "frame=  240 fps= 60 q=28.0 size=    1024kB time=00:00:08.00 bitrate=1048.6kbits/s speed=2.5x");
+  clipwright::ui::RunProgressDialog(convert, clipwright::RunKind::kConvert, abort,
+                                    [&abort](clipwright::RunObserver& observer) {
+    observer.FileStarted("C:\\Users\\user\\Videos\\夏休みの記録_2024-08-15.mp4");
+    observer.PredictedTime(40);
+    observer.ToolOutput("frame=  240 fps= 60 q=28.0 size=    1024kB time=00:00:08.00 bitrate=1048.6kbits/s speed=2.5x");
     while (!abort.load()) clipwright::platform::SleepMilliseconds(100);
-    progress.SetText(IDC_PROGRESS_PROCESS, "ファイルの変換を中断しました。");
-    progress.SetText(IDC_PROGRESS_STATUS, "作成結果\r\n成功： 0 ファイル\r\n失敗： 1 ファイル");
+    observer.FileEnded(clipwright::FileOutcome::kAborted);
+    observer.RunEnded(clipwright::RunSummary{true, 0, 1, {}});
+    return 0;
   });
   DestroyWindow(main_window);
   return clipwright::ui::RunMessageLoop();

@@ -1,0 +1,158 @@
+// A run as a list of files to make, each described as data: what it reads, the commands that make
+// it (with the names the run takes left open), how its output is named at first and at last, the
+// steps after the tool, and what the output must hold. A plan of each kind of run fills these;
+// the run driver carries out any of them the same way.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "tools/analysis_result.h"
+#include "tools/command_line.h"
+#include "tools/packet_listing.h"
+#include "tools/run_observer.h"
+
+namespace clipwright {
+
+// One argument of a planned command, or a file the driver names when it makes the file.
+struct CommandPiece {
+  enum class Kind {
+    kText,        // as it stands (quoted only where it must be)
+    kQuoted,      // in quotes whatever it holds
+    kInput,       // input `input` as the command reads it (the listed file or its temp copy)
+    kConcatList,  // the concat list the run wrote
+    kOutput,      // the output being made
+    kNewOutput,   // the new copy of the output a step writes, which then takes its place
+    kOutputName,  // the output's bare name (the tool starts in the output's folder)
+    kGain,        // the gain the analysis step found
+  };
+  Kind kind = Kind::kText;
+  std::string text;
+  int input = 0;
+};
+
+class PlannedCommand {
+ public:
+  explicit PlannedCommand(Tool tool = Tool::kFfmpeg) : tool_(tool) {}
+
+  PlannedCommand& Add(std::string_view argument);
+  PlannedCommand& AddWords(std::string_view words);
+  PlannedCommand& AddQuoted(std::string_view argument);
+  PlannedCommand& Input(int index);
+  PlannedCommand& ConcatList();
+  PlannedCommand& Output();
+  PlannedCommand& NewOutput();
+  PlannedCommand& OutputName();
+  PlannedCommand& Gain();
+
+  Tool tool() const { return tool_; }
+  const std::vector<CommandPiece>& pieces() const { return pieces_; }
+  bool Takes(CommandPiece::Kind kind) const;
+
+ private:
+  Tool tool_;
+  std::vector<CommandPiece> pieces_;
+};
+
+// The names a command is made with.
+struct CommandNames {
+  std::string program;
+  std::vector<std::string> inputs;
+  std::string concat_list;
+  std::string output;
+  std::string new_output;
+  int gain = GAIN_NOT_FOUND;
+};
+CommandLine ResolveCommand(const PlannedCommand& command, const CommandNames& names);
+
+// One step of making a file.
+struct FileStep {
+  enum class Kind {
+    kTool,       // run a tool: FFmpeg or AACGain
+    kStripTags,  // remove the ID3v2 tags from the start of the output
+  };
+  Kind kind = Kind::kTool;
+  PlannedCommand command;
+  int mode = SCAN_JOB;            // the ScanMode of the tool's output
+  double duration = 0;            // the input's play time, for the predicted time; 0: none
+  bool logged = false;            // into log.txt, when the settings ask for it
+  bool in_output_folder = false;  // the tool starts in the output's folder
+  bool clears_output = false;     // the tool output shown so far is cleared first
+  // What is reported: as the step starts, when it succeeded, when it failed. kRunning names none.
+  std::optional<StageEvent> running;
+  std::optional<Stage> succeeded;
+  std::optional<Stage> failed;
+};
+
+// How the output gets its first name, which is the run's own (taken by making the file).
+struct OutputStart {
+  enum class Beside {
+    kLastInputRead,  // "<name>_<n><ext>" beside what the command reads last (an input, its copy, the list)
+    kFirstInput,     // "temp<nnnn><ext>" beside the first input as listed
+  };
+  Beside beside = Beside::kLastInputRead;
+  std::string extension;  // with its dot
+  // The output is a byte copy of the first input rather than a file a tool writes.
+  bool copy_of_input = false;
+  std::optional<Stage> copying;  // reported while the copy is made, when it is one
+  std::optional<Stage> made;
+  Stage failed = Stage::kOutputNameFailed;  // with the display name as its text
+};
+
+// The name the output ends with, once it has passed its check.
+struct FinalName {
+  enum class Kind {
+    kKeep,      // the first name stays
+    kNumbered,  // the first free of first_choice, then "<stem><n><extension>" from n = 1 (or 2)
+    kReplace,   // `path`, in place of whatever of that name an earlier run left
+  };
+  Kind kind = Kind::kKeep;
+  std::string first_choice;
+  std::string stem;
+  std::string extension;
+  std::string path;
+};
+
+// What an output must hold to count as made; the driver reads it back to see.
+struct OutputExpectation {
+  // The kinds of the streams the command maps, in output order; empty when FFmpeg chooses them.
+  std::vector<StreamKind> streams;
+  // A cut of a range: listed whole, and held to what its own stream must show, while another
+  // stream may well have no packet within the range. Any other output: every video and audio
+  // stream has a packet, which the first packets tell.
+  bool cut = false;
+  // A cut of a video: the output stream of the cut's video, and how many packets it holds.
+  std::optional<int> cut_video;
+  std::optional<std::int64_t> video_packets;
+  // A cut of an audio file: how long its audio plays, give or take audio_frame seconds.
+  std::optional<double> audio_length;
+  double audio_frame = 0;
+};
+
+struct FilePlan {
+  std::string display_name;         // the listed file the dialog names
+  std::vector<std::string> inputs;  // as listed
+  bool temp_copies = false;         // the commands read copies of the inputs, made first
+  bool concat_list = false;         // the command reads a concat list of the inputs
+  OutputStart output;
+  std::vector<FileStep> steps;
+  OutputExpectation expected;
+  FinalName final_name;
+  // The file cannot be made; this says why (and nothing is run).
+  std::optional<StageEvent> refused;
+};
+
+struct RunPlan {
+  std::vector<FilePlan> files;
+  bool needs_aacgain = false;
+  // A run that ends before its first file still shows its counts (every file failed).
+  bool counts_early_end = true;
+  // Each output is read back while the next file is made: for many small outputs, whose check
+  // would otherwise cost about as much as making them.
+  bool overlap_checks = false;
+};
+
+}  // namespace clipwright

@@ -1,0 +1,124 @@
+#include "jobs/output_check.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include <memory>
+
+#include "platform/process.h"
+
+namespace clipwright {
+namespace {
+
+bool NeedsPackets(StreamKind kind) { return kind == StreamKind::kVideo || kind == StreamKind::kAudio; }
+
+CheckResult Failed(CheckFailure failure, std::int64_t first = 0, std::int64_t second = 0) {
+  return CheckResult{failure, first, second, false};
+}
+
+std::int64_t Milliseconds(double seconds) { return std::llround(seconds * 1000); }
+
+}  // namespace
+
+CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected) {
+  const auto asked = static_cast<std::int64_t>(expected.streams.size());
+  if (streams.empty()) return Failed(CheckFailure::kStreamCount, asked > 0 ? asked : 1, 0);
+  if (asked > 0 && static_cast<std::int64_t>(streams.size()) != asked) {
+    return Failed(CheckFailure::kStreamCount, asked, static_cast<std::int64_t>(streams.size()));
+  }
+  std::int64_t packets = 0;
+  for (std::size_t i = 0; i < streams.size(); ++i) {
+    packets += streams[i].packets;
+    // Video and audio play from start to end; a subtitle or data stream may have nothing to say
+    // in a piece.
+    const StreamKind kind = asked > 0 ? expected.streams[i] : streams[i].kind;
+    if (!expected.cut && NeedsPackets(kind) && streams[i].packets == 0) {
+      return Failed(CheckFailure::kEmptyStream, static_cast<std::int64_t>(i));
+    }
+  }
+  if (packets == 0) return Failed(CheckFailure::kEmptyStream, 0);
+
+  if (expected.cut_video) {
+    const auto index = static_cast<std::size_t>(*expected.cut_video);
+    if (index >= streams.size()) return Failed(CheckFailure::kStreamCount, asked, static_cast<std::int64_t>(streams.size()));
+    const ListedStream& video = streams[index];
+    if (video.packets == 0) return Failed(CheckFailure::kEmptyStream, *expected.cut_video);
+    if (!video.first_is_key) return Failed(CheckFailure::kNotKeyframe);
+    if (expected.video_packets && video.packets != *expected.video_packets) {
+      return Failed(CheckFailure::kPacketCount, *expected.video_packets, video.packets);
+    }
+  }
+  if (expected.audio_length) {
+    for (std::size_t i = 0; i < streams.size(); ++i) {
+      const StreamKind kind = asked > 0 ? expected.streams[i] : streams[i].kind;
+      if (kind != StreamKind::kAudio) continue;
+      if (streams[i].packets == 0) return Failed(CheckFailure::kEmptyStream, static_cast<std::int64_t>(i));
+      // A millisecond of slack for the rounding of the container's time base.
+      if (std::abs(streams[i].played - *expected.audio_length) > expected.audio_frame + 0.001) {
+        return Failed(CheckFailure::kLength, Milliseconds(*expected.audio_length), Milliseconds(streams[i].played));
+      }
+      break;
+    }
+  }
+  return {};
+}
+
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(output);
+  command.AddWords("-map 0 -c copy -f framecrc -");
+  return command;
+}
+
+CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                        const std::atomic<int>& abort) {
+  // How long one wait for the listing may block before the abort flag is looked at again.
+  constexpr int kWaitMs = 40;
+  constexpr std::size_t kChunkLimit = 1024 * 1024;
+  const std::unique_ptr<platform::ChildProcess> child =
+      platform::ChildProcess::Start(ListingCommand(ffmpeg, output).Text());
+  if (!child) return Failed(CheckFailure::kUnreadable);
+  StreamListingReader reader;
+  std::string errors;  // FFmpeg's error lines share the pipe; only the start of them is kept
+  const auto take = [&] {
+    const std::string chunk = child->ReadAvailable(kChunkLimit);
+    reader.Feed(chunk);
+    if (errors.size() < 4096) errors += chunk.substr(0, 4096);
+    return !chunk.empty();
+  };
+  // The listing only reads the file: it may be ended at any moment.
+  const auto stop = [&] {
+    child->Terminate();
+    while (!child->WaitForExit(kWaitMs)) {
+    }
+  };
+  for (;;) {
+    if (abort.load() != 0) {
+      stop();
+      return CheckResult{CheckFailure::kNone, 0, 0, true};
+    }
+    child->WaitForOutputOrExit(kWaitMs);
+    take();
+    // Anything but a cut is seen enough once every stream has shown a packet.
+    if (!expected.cut && reader.EveryStreamHasAPacket()) {
+      stop();
+      return JudgeListing(reader.streams(), expected);
+    }
+    if (child->HasExited()) {
+      while (take()) {
+      }
+      break;
+    }
+  }
+  reader.Finish();
+  if (child->ExitCode() != 0) {
+    // A file FFmpeg opens but finds no stream in ends the listing with an error too.
+    const bool no_streams = errors.find("matches no streams") != std::string::npos ||
+                            errors.find("does not contain any stream") != std::string::npos;
+    return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
+                      : Failed(CheckFailure::kUnreadable);
+  }
+  return JudgeListing(reader.streams(), expected);
+}
+
+}  // namespace clipwright

@@ -1,0 +1,47 @@
+// The check that makes an output count: FFmpeg reads the output back and lists its packets, and
+// the listing must show what the command asked for. A cut is listed whole (its packets are
+// counted); any other output only until each stream has shown a packet, which is enough to show
+// that every stream made it and costs little however long the file.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "jobs/file_plan.h"
+#include "tools/packet_listing.h"
+
+namespace clipwright {
+
+enum class CheckFailure {
+  kNone,
+  kUnreadable,   // FFmpeg could not read it
+  kStreamCount,  // first: streams asked for; second: streams found
+  kEmptyStream,  // first: the stream without a packet
+  kNotKeyframe,  // the cut does not start on a keyframe
+  kPacketCount,  // first: video packets asked for; second: found
+  kLength,       // first, second: milliseconds asked for and found
+};
+
+struct CheckResult {
+  CheckFailure failure = CheckFailure::kNone;
+  std::int64_t first = 0;
+  std::int64_t second = 0;
+  bool aborted = false;  // 中断 was pressed while FFmpeg read it
+  bool passed() const { return failure == CheckFailure::kNone && !aborted; }
+};
+
+// Judges the listing of an output against what it should hold.
+CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected);
+
+// The command that lists every packet of every stream of `output`.
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
+
+// Lists `output` with FFmpeg and judges it. A cut's listing is read whole; any other ends as
+// soon as every stream has shown a packet.
+CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                        const std::atomic<int>& abort);
+
+}  // namespace clipwright

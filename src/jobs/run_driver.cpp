@@ -1,0 +1,406 @@
+#include "jobs/run_driver.h"
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "jobs/output_files.h"
+#include "jobs/tag_header.h"
+#include "platform/files.h"
+#include "platform/paths.h"
+#include "platform/system.h"
+#include "tools/output_scanner.h"
+
+namespace clipwright {
+namespace {
+
+std::string Folder(const std::string& path) {
+  const platform::PathParts parts = platform::SplitPath(path);
+  return parts.drive + parts.directory;
+}
+
+// A path as the concat demuxer reads it inside single quotes: a quote closes the quoted text,
+// an escaped quote follows, and a new quoted text begins.
+std::string QuotedForConcat(const std::string& path) {
+  std::string quoted = "'";
+  for (const char c : path) {
+    if (c == '\'') {
+      quoted += "'\\''";
+    } else {
+      quoted += c;
+    }
+  }
+  return quoted + "'";
+}
+
+// One file of the run, from its first copy to its final name. Every file it makes is its own
+// and goes again, unless it is the output that passed.
+class FileRun {
+ public:
+  FileRun(const FilePlan& plan, const RunSettings& settings, RunObserver& observer, const std::atomic<int>& abort,
+          const RunHooks& hooks, std::vector<std::string>& left_behind)
+      : plan_(plan), settings_(settings), observer_(observer), abort_(abort), hooks_(hooks),
+        left_behind_(left_behind) {}
+
+  ~FileRun() {
+    if (check_.valid()) {
+      check_abort_ = 1;
+      check_.wait();
+    }
+  }
+
+  // The file's steps, up to an output that waits for its check. A file that fails here has
+  // already removed what it made.
+  FileOutcome Make() {
+    observer_.FileStarted(plan_.display_name);
+    if (plan_.refused) {
+      observer_.StageReached(*plan_.refused);
+      return FileOutcome::kRefused;
+    }
+    const FileOutcome outcome = MakeOutput();
+    // The copies and the list have served: only the output is still needed.
+    CleanUp(outcome == FileOutcome::kSucceeded);
+    if (abort_allowed_ == false && abort_.load() == 0) observer_.AbortAllowed(true);
+    return outcome;
+  }
+
+  // Starts reading the output back on a thread of its own, while the run goes on with the next
+  // file: a run of many small outputs would otherwise wait for a second tool after each one.
+  void StartCheck() {
+    check_ = std::async(std::launch::async, [this] { return Check(check_abort_); });
+  }
+
+  // The output is read back (or its check, started before, is waited for), and only then takes
+  // its final name. 中断 pressed meanwhile stops the check, and the output goes.
+  FileOutcome Finish() {
+    CheckResult check;
+    if (check_.valid()) {
+      while (check_.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
+        if (Aborted()) check_abort_ = 1;
+      }
+      check = check_.get();
+    } else {
+      check = Check(abort_);
+    }
+    const FileOutcome outcome = Judge(check);
+    CleanUp(outcome == FileOutcome::kSucceeded);
+    return outcome;
+  }
+
+ private:
+  bool Aborted() const { return abort_.load() != 0; }
+
+  CheckResult Check(const std::atomic<int>& abort) const {
+    return hooks_.check_output ? hooks_.check_output(settings_.ffmpeg, output_, plan_.expected, abort)
+                               : CheckOutput(settings_.ffmpeg, output_, plan_.expected, abort);
+  }
+
+  FileOutcome MakeOutput() {
+    if (Aborted()) return FileOutcome::kAborted;
+    read_inputs_ = plan_.inputs;
+    if (plan_.temp_copies && !CopyInputs()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
+    if (plan_.concat_list && !WriteConcatList()) return FileOutcome::kRefused;
+    if (!TakeOutputName()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
+    for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
+      const FileOutcome outcome = RunStep(i);
+      if (outcome != FileOutcome::kSucceeded) return outcome;
+    }
+    return FileOutcome::kSucceeded;
+  }
+
+  FileOutcome Judge(const CheckResult& check) {
+    if (check.aborted) return FileOutcome::kAborted;
+    if (!check.passed()) {
+      observer_.StageReached(StageEvent{Stage::kCheckFailed, output_, static_cast<std::int64_t>(check.failure),
+                                        check.first, check.second});
+      return FileOutcome::kRefused;
+    }
+    if (!TakeFinalName()) {
+      observer_.Report(Stage::kRenameFailed);
+      return FileOutcome::kRefused;
+    }
+    return FileOutcome::kSucceeded;
+  }
+
+  bool CopyInputs() {
+    observer_.Report(Stage::kMakingTempCopies);
+    for (std::string& input : read_inputs_) {
+      if (input.empty()) continue;
+      const std::string listed = input;
+      const std::string extension = platform::SplitPath(listed).extension;
+      const std::string copy =
+          TakeFirstFreeName([&](int n) { return TempName(listed, n, extension); },
+                            [&](const std::string& name) { return platform::CopyToNewFile(listed, name, &abort_); });
+      if (copy.empty()) {
+        // An abort stops a long copy, which then leaves nothing.
+        if (!Aborted()) observer_.Report(Stage::kTempCopyFailed, listed);
+        return false;
+      }
+      own_.push_back(copy);
+      input = copy;
+    }
+    return true;
+  }
+
+  // The list is written after the copies, which can take minutes, and its name is taken then.
+  bool WriteConcatList() {
+    std::string text;
+    for (const std::string& input : read_inputs_) text += "file " + QuotedForConcat(input) + "\r\n";
+    const std::string folder = plan_.inputs.empty() ? std::string() : Folder(plan_.inputs.back());
+    concat_list_ = TakeFirstFreeName(
+        [&](int n) { return folder + (n == 0 ? std::string("input.txt") : "input_" + std::to_string(n) + ".txt"); },
+        [&](const std::string& name) { return platform::CreateNewFile(name, text); }, 0);
+    if (concat_list_.empty()) {
+      observer_.Report(Stage::kConcatListFailed, folder + "input.txt");
+      return false;
+    }
+    own_.push_back(concat_list_);
+    return true;
+  }
+
+  bool TakeOutputName() {
+    const OutputStart& start = plan_.output;
+    if (start.copying) observer_.Report(*start.copying);
+    std::string beside;
+    if (start.beside == OutputStart::Beside::kFirstInput) {
+      beside = plan_.inputs.empty() ? std::string() : plan_.inputs.front();
+    } else {
+      beside = !concat_list_.empty() ? concat_list_ : (read_inputs_.empty() ? std::string() : read_inputs_.back());
+    }
+    const auto name_for = [&](int n) {
+      return start.beside == OutputStart::Beside::kFirstInput ? TempName(beside, n, start.extension)
+                                                               : NumberedName(beside, n, start.extension);
+    };
+    if (start.copy_of_input) {
+      const std::string source = plan_.inputs.empty() ? std::string() : plan_.inputs.front();
+      output_ = TakeFirstFreeName(name_for, [&](const std::string& name) {
+        return platform::CopyToNewFile(source, name, &abort_);
+      });
+      // The copy carries the source's attributes, read-only too; it is the run's own, and the
+      // tools change it in place.
+      if (!output_.empty()) platform::ClearReadOnly(output_);
+    } else {
+      output_ = TakeFirstFreeName(name_for, [](const std::string& name) { return platform::CreateNewFile(name); });
+    }
+    if (output_.empty()) {
+      if (!Aborted()) observer_.Report(start.failed, plan_.display_name);
+      return false;
+    }
+    if (start.made) observer_.Report(*start.made);
+    return true;
+  }
+
+  FileOutcome RunStep(std::size_t index) {
+    const FileStep& step = plan_.steps[index];
+    if (step.kind == FileStep::Kind::kStripTags) return StripTags(step);
+
+    const PlannedCommand& planned = step.command;
+    CommandNames names;
+    names.program = planned.tool() == Tool::kFfmpeg ? settings_.ffmpeg : settings_.aacgain;
+    names.inputs = read_inputs_;
+    names.concat_list = concat_list_;
+    names.output = output_;
+    names.gain = gain_;
+    std::string new_output;
+    if (planned.Takes(CommandPiece::Kind::kNewOutput)) {
+      const std::string extension = platform::SplitPath(output_).extension;
+      new_output = TakeFirstFreeName([&](int n) { return NumberedName(output_, n, extension); },
+                                     [](const std::string& name) { return platform::CreateNewFile(name); });
+      if (new_output.empty()) return StepFailed(step);
+      own_.push_back(new_output);
+      names.new_output = new_output;
+    }
+    const CommandLine command = ResolveCommand(planned, names);
+    // Logged before the length test, so that a refused command can be looked at.
+    if (step.logged && settings_.command_log) AppendCommandLog(settings_.log_folder, command.Text());
+    if (!command.FitsLimit()) {
+      observer_.StageReached(StageEvent{Stage::kCommandRefused, command.Text(), command.LengthCount()});
+      return FileOutcome::kRefused;
+    }
+    // A step that has not started when 中断 was pressed is not started.
+    if (Aborted()) return FileOutcome::kAborted;
+
+    const bool aacgain = step.mode >= SCAN_GAIN_ANALYSE;
+    // AACGain changes the file in place and is never interrupted: 中断 waits for it.
+    if (aacgain && abort_allowed_ != false) {
+      observer_.AbortAllowed(false);
+      abort_allowed_ = false;
+    }
+    if (step.clears_output) observer_.ToolOutput({});
+    if (step.running) {
+      StageEvent running = *step.running;
+      if (planned.Takes(CommandPiece::Kind::kGain)) running.number = gain_;
+      observer_.StageReached(running);
+    }
+    int gain = GAIN_NOT_FOUND;
+    int* gain_output = step.mode == SCAN_GAIN_ANALYSE ? &gain : nullptr;
+    const std::string folder = step.in_output_folder ? Folder(output_) : std::string();
+    const auto result = std::make_unique<AnalysisResult>();
+    int verdict = hooks_.run_tool
+                      ? hooks_.run_tool(*result, observer_, abort_, command, step.mode, gain_output, step.duration, folder)
+                      : ScanOutput(*result, observer_, abort_, command.Text(), step.mode, gain_output, step.duration, folder);
+    // An analysis that ends without a recommendation ("done" alone) has no gain to apply.
+    if (step.mode == SCAN_GAIN_ANALYSE && verdict == VERDICT_SUCCESS && gain == GAIN_NOT_FOUND) verdict = VERDICT_FAILURE;
+    if (gain_output != nullptr) gain_ = gain;
+
+    if (verdict != VERDICT_SUCCESS) {
+      const FileOutcome failed = StepFailed(step);
+      return verdict == VERDICT_ABORTED ? FileOutcome::kAborted : failed;
+    }
+    if (!new_output.empty()) {
+      // The new copy takes the place of the output.
+      Remove(output_);
+      output_ = new_output;
+      std::erase(own_, new_output);
+    }
+    if (step.succeeded) observer_.Report(*step.succeeded);
+    const bool next_is_aacgain = index + 1 < plan_.steps.size() && plan_.steps[index + 1].kind == FileStep::Kind::kTool &&
+                                 plan_.steps[index + 1].mode >= SCAN_GAIN_ANALYSE;
+    if (aacgain && !next_is_aacgain && !Aborted()) {
+      observer_.AbortAllowed(true);
+      abort_allowed_ = true;
+    }
+    return FileOutcome::kSucceeded;
+  }
+
+  FileOutcome StepFailed(const FileStep& step) {
+    if (step.failed) {
+      observer_.Report(*step.failed);
+      return FileOutcome::kRefused;
+    }
+    return FileOutcome::kFailed;
+  }
+
+  FileOutcome StripTags(const FileStep& step) {
+    // An empty output is left for the check to name.
+    const auto size = platform::FileSize(output_);
+    if (!size || *size == 0) return FileOutcome::kSucceeded;
+    if (step.running) observer_.StageReached(*step.running);
+    if (!StripTagHeader(output_, &left_behind_)) return StepFailed(step);
+    if (step.succeeded) observer_.Report(*step.succeeded);
+    return FileOutcome::kSucceeded;
+  }
+
+  bool TakeFinalName() {
+    const FinalName& final_name = plan_.final_name;
+    switch (final_name.kind) {
+      case FinalName::Kind::kKeep:
+        return true;
+      case FinalName::Kind::kReplace:
+        // A piece of an earlier run of the same name gives way, but only to a piece that passed.
+        if (!platform::MoveOver(output_, final_name.path)) return false;
+        output_ = final_name.path;
+        return true;
+      case FinalName::Kind::kNumbered: {
+        const bool choice = !final_name.first_choice.empty();
+        const auto name_for = [&](int n) {
+          return choice && n == 1 ? final_name.first_choice : final_name.stem + std::to_string(n) + final_name.extension;
+        };
+        const std::string taken = TakeFirstFreeName(
+            name_for, [&](const std::string& name) { return platform::RenameToNewName(output_, name); });
+        if (taken.empty()) return false;
+        output_ = taken;
+        return true;
+      }
+    }
+    return false;
+  }
+
+  // The temp copies and the concat list go in every case, the output unless it is kept.
+  void CleanUp(bool keep_output) {
+    if (!keep_output && !output_.empty()) {
+      own_.push_back(output_);
+      output_.clear();
+    }
+    for (std::string& file : own_) Remove(file);
+    own_.clear();
+  }
+
+  // Removes a file of this run's own; one that stays (held open by another program) is named.
+  void Remove(const std::string& path) {
+    if (path.empty() || platform::DeleteFileForced(path)) return;
+    if (platform::LookUpName(path) == platform::NameState::kFree) return;
+    observer_.Report(Stage::kRemoveFailed, path);
+    left_behind_.push_back(path);
+  }
+
+  const FilePlan& plan_;
+  const RunSettings& settings_;
+  RunObserver& observer_;
+  const std::atomic<int>& abort_;
+  const RunHooks& hooks_;
+  std::vector<std::string>& left_behind_;
+
+  std::vector<std::string> read_inputs_;  // the inputs as the commands read them
+  std::vector<std::string> own_;          // files of this run's own, removed at the end
+  std::string concat_list_;
+  std::string output_;
+  int gain_ = GAIN_NOT_FOUND;
+  std::optional<bool> abort_allowed_;  // as this file last set it; none: untouched
+  std::future<CheckResult> check_;     // the check under way on a thread of its own
+  std::atomic<int> check_abort_{0};    // stops that check
+};
+
+}  // namespace
+
+RunSummary RunFiles(const RunPlan& plan, const RunSettings& settings, RunObserver& observer,
+                    const std::atomic<int>& abort, const RunHooks& hooks) {
+  RunSummary summary;
+  const int total = static_cast<int>(plan.files.size());
+  std::optional<Stage> early_end;
+  if (total == 0) {
+    early_end = Stage::kNothingToDo;
+  } else if (!ToolPathUsable(settings.ffmpeg)) {
+    observer.ToolMissing(Tool::kFfmpeg);
+    early_end = Stage::kFfmpegMissing;
+  } else if (plan.needs_aacgain && !ToolPathUsable(settings.aacgain)) {
+    observer.ToolMissing(Tool::kAacgain);
+    early_end = Stage::kAacgainMissing;
+  }
+  bool aborted = false;
+  if (early_end) {
+    observer.Report(*early_end);
+    summary.counted = plan.counts_early_end;
+  } else {
+    const auto ended = [&](FileOutcome outcome) {
+      observer.FileEnded(outcome);
+      if (outcome == FileOutcome::kSucceeded) ++summary.successes;
+      if (outcome == FileOutcome::kAborted) aborted = true;
+    };
+    // With overlapping checks, a file's output is read back while the next file is made, and
+    // its end is told after the next one's tools.
+    std::unique_ptr<FileRun> checking;
+    for (const FilePlan& file : plan.files) {
+      auto run = std::make_unique<FileRun>(file, settings, observer, abort, hooks, summary.left_behind);
+      const FileOutcome made = run->Make();
+      if (checking) ended(std::exchange(checking, nullptr)->Finish());
+      if (made != FileOutcome::kSucceeded) {
+        ended(made);
+      } else if (plan.overlap_checks && !aborted) {
+        run->StartCheck();
+        checking = std::move(run);
+      } else {
+        ended(run->Finish());
+      }
+      if (aborted) break;
+    }
+    if (checking) ended(checking->Finish());
+  }
+  // Files not made because of an abort count as failed.
+  summary.failures = total - summary.successes;
+  observer.RunEnded(summary);
+
+  // Failed files do not prevent the shut-down; an abort does, and so does a run that could not start.
+  if (settings.power_off && !aborted && summary.counted) {
+    if (hooks.power_off) {
+      hooks.power_off();
+    } else {
+      platform::RequestPowerOff();
+    }
+  }
+  return summary;
+}
+
+}  // namespace clipwright
