@@ -1,6 +1,5 @@
 #include "jobs/run_driver.h"
 
-#include <chrono>
 #include <future>
 #include <memory>
 #include <utility>
@@ -72,18 +71,11 @@ class FileRun {
     check_ = std::async(std::launch::async, [this] { return Check(check_abort_); });
   }
 
-  // The output is read back (or its check, started before, is waited for), and only then takes
-  // its final name. 中断 pressed meanwhile stops the check, and the output goes.
+  // The output is read back, and only then takes its final name. 中断 pressed while it is read
+  // stops the check, and the output goes; a check started before, while the next file was made,
+  // belongs to a file that was finished before 中断 and is waited for (it reads one small piece).
   FileOutcome Finish() {
-    CheckResult check;
-    if (check_.valid()) {
-      while (check_.wait_for(std::chrono::milliseconds(40)) != std::future_status::ready) {
-        if (Aborted()) check_abort_ = 1;
-      }
-      check = check_.get();
-    } else {
-      check = Check(abort_);
-    }
+    const CheckResult check = check_.valid() ? check_.get() : Check(abort_);
     const FileOutcome outcome = Judge(check);
     CleanUp(outcome == FileOutcome::kSucceeded);
     return outcome;
