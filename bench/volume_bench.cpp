@@ -25,7 +25,7 @@ class PrintingObserver final : public clipwright::RunObserver {
   void ToolOutput(std::string_view) override {}
   void PredictedTime(double) override {}
   void AbortAllowed(bool) override {}
-  void ToolMissing(Tool) override { std::printf("tool missing\n"); }
+  void ToolMissing(Tool, bool) override { std::printf("tool missing\n"); }
   void FileEnded(FileOutcome outcome) override { std::printf("file ended %d\n", static_cast<int>(outcome)); }
   void RunEnded(const RunSummary&) override {}
 };

@@ -96,7 +96,14 @@ INSTANTIATE_TEST_SUITE_P(
                   {"Stream #0:0: Data: bin_data"}, 0, 0},
         ProbeCase{"LineCutByTheEnd", kAudioLine + "\n" + kVideoLine, 1, {kAudioLine}, 0, 0},
         ProbeCase{"DurationCutByTheEnd", "Duration: 00:02", 0, {}, 120, 0},
-        ProbeCase{"NoStreams", "x.mp4: Invalid data found when processing input\n", 0, {}, 0, 0}),
+        ProbeCase{"NoStreams", "x.mp4: Invalid data found when processing input\n", 0, {}, 0, 0},
+        // Tags and programs print the same text further on in their lines, and an MPEG-TS file
+        // lists a stream once under each program it belongs to: one row per stream number.
+        ProbeCase{"TagsAndProgramsNameNoStream",
+                  "    title           : Stream #0:9: Audio: aac\n  Program 1\n    Stream #0:0[0x100]: Video: h264\n"
+                  "  Program 2\n    Stream #0:0[0x100]: Video: h264\n    Stream #0:1[0x101]: Audio: aac\n"
+                  "      comment         : Duration: 09:09:09.00\n  Duration: 00:00:02.00\n",
+                  1, {"Stream #0:0[0x100]: Video: h264", "Stream #0:1[0x101]: Audio: aac"}, 2, 2}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ProbeScan, StopsStoringAtTheCapacities) {

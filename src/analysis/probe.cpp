@@ -20,6 +20,8 @@ bool IsVolumeExtension(const std::string& path) {
 
 int ProbeFile(const std::string& ffmpeg, const std::string& path, RunObserver& observer,
               const std::atomic<int>& abort, ProbedFile* probed) {
+  // Taken first: a file that changes while it is probed is one that has changed.
+  const std::optional<platform::FileStamp> stamp = platform::StampOf(path);
   // Not held to the job commands' limit: a probe is never shown or logged.
   CommandLine command(ffmpeg);
   command.AddWords("-hide_banner -nostats -i").AddQuoted(path);
@@ -31,6 +33,7 @@ int ProbeFile(const std::string& ffmpeg, const std::string& path, RunObserver& o
   probed->stream_lines.assign(result.stream_lines.begin(), result.stream_lines.begin() + static_cast<std::ptrdiff_t>(count));
   probed->duration = result.duration;
   probed->video_kind = result.video_kind;
+  probed->stamp = stamp;
   return VERDICT_SUCCESS;
 }
 

@@ -2,9 +2,11 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/files.h"
 #include "tools/run_observer.h"
 
 namespace clipwright {
@@ -15,6 +17,8 @@ struct ProbedFile {
   std::vector<std::string> stream_lines;  // one per stream of the file, at most STREAM_CAPACITY
   double duration = 0;                    // seconds; 0 when FFmpeg gave none
   int video_kind = 0;                     // 0 no video, 1 video after "isomiso2", 2 other video
+  // The file as it was when it was probed; a run later finds out whether it is still that file.
+  std::optional<platform::FileStamp> stamp;
 };
 
 // Extensions the volume page accepts (AACGain works on these only).

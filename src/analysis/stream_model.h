@@ -2,11 +2,13 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "analysis/keyframe_pictures.h"
+#include "platform/files.h"
 #include "tools/packet_listing.h"
 
 namespace clipwright {
@@ -25,6 +27,7 @@ bool IsAttachedPicture(std::string_view line);
 struct FileEntry {
   std::vector<StreamEntry> streams;  // in FFmpeg's order, at most STREAM_CAPACITY
   double duration = 0;               // seconds; kept on the convert page only
+  std::optional<platform::FileStamp> stamp = {};  // the file as it was when it was added
 };
 
 // The files of a list page; entry n belongs to row n of the page's file list.

@@ -9,6 +9,7 @@ RunPlan PlanConcatenate(const ConcatenateRequest& request, const RunSettings& se
   // Joining needs two files.
   if (request.paths.size() < 2) return {};
   FilePlan file = JobFile(request.paths.back(), request.paths, request.container, settings, true);
+  file.stamps = request.stamps;
   file.concat_list = true;
   PlannedCommand command;
   command.AddWords("-f concat -safe 0 -i").ConcatList();

@@ -129,6 +129,7 @@ RunPlan PlanConvert(const ConvertRequest& request, const RunSettings& settings) 
   const std::string speed_filter = SpeedFilter(request.choices.speed);
   for (const InputFile& input : request.files) {
     FilePlan file = JobFile(input.path, {input.path}, request.container, settings, false);
+    file.stamps = {input.stamp};
     PlannedCommand command;
     command.Add("-i").Input(0);
     for (const StreamChoice& stream : input.streams) {

@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "platform/files.h"
 #include "tools/analysis_result.h"
 #include "tools/command_line.h"
 #include "tools/packet_listing.h"
@@ -135,6 +136,9 @@ struct OutputExpectation {
 struct FilePlan {
   std::string display_name;         // the listed file the dialog names
   std::vector<std::string> inputs;  // as listed
+  // The inputs as they were when they were added (by input; none: not looked at). One that has
+  // changed since is refused: its frame data or streams may belong to another file.
+  std::vector<std::optional<platform::FileStamp>> stamps;
   bool temp_copies = false;         // the commands read copies of the inputs, made first
   bool concat_list = false;         // the command reads a concat list of the inputs
   OutputStart output;

@@ -21,6 +21,7 @@ RunPlan PlanKeyframeSplit(const KeyframeSplitRequest& request, const RunSettings
     FilePlan file;
     file.display_name = path;
     file.inputs = {path};
+    file.stamps = {request.file.stamp};
     file.output.extension = "." + request.container;
     // Pieces are named by their keyframes, and replace the pieces of an earlier split.
     file.final_name.kind = FinalName::Kind::kReplace;

@@ -30,6 +30,7 @@ RunPlan PlanMultiplex(const MultiplexRequest& request, const RunSettings& settin
   std::vector<std::string> paths;
   for (const InputFile* input : taken) paths.push_back(input->path);
   FilePlan file = JobFile(paths.back(), paths, request.container, settings, false);
+  for (const InputFile* input : taken) file.stamps.push_back(input->stamp);
   PlannedCommand command;
   for (std::size_t i = 0; i < taken.size(); ++i) command.Add("-i").Input(static_cast<int>(i));
   for (std::size_t i = 0; i < taken.size(); ++i) {

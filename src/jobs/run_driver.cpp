@@ -91,6 +91,7 @@ class FileRun {
 
   FileOutcome MakeOutput() {
     if (Aborted()) return FileOutcome::kAborted;
+    if (!SourcesUnchanged()) return FileOutcome::kRefused;
     read_inputs_ = plan_.inputs;
     if (plan_.temp_copies && !CopyInputs()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
     if (plan_.concat_list && !WriteConcatList()) return FileOutcome::kRefused;
@@ -114,6 +115,16 @@ class FileRun {
       return FileOutcome::kRefused;
     }
     return FileOutcome::kSucceeded;
+  }
+
+  // Every input that was stamped when it was added is still that file.
+  bool SourcesUnchanged() {
+    for (std::size_t i = 0; i < plan_.stamps.size() && i < plan_.inputs.size(); ++i) {
+      if (!plan_.stamps[i] || platform::StampOf(plan_.inputs[i]) == plan_.stamps[i]) continue;
+      observer_.Report(Stage::kSourceChanged, plan_.inputs[i]);
+      return false;
+    }
+    return true;
   }
 
   bool CopyInputs() {
@@ -344,11 +355,12 @@ RunSummary RunFiles(const RunPlan& plan, const RunSettings& settings, RunObserve
   std::optional<Stage> early_end;
   if (total == 0) {
     early_end = Stage::kNothingToDo;
-  } else if (!ToolPathUsable(settings.ffmpeg)) {
-    observer.ToolMissing(Tool::kFfmpeg);
+  } else if (const ToolPathProblem ffmpeg = CheckToolPath(settings.ffmpeg); ffmpeg != ToolPathProblem::kNone) {
+    observer.ToolMissing(Tool::kFfmpeg, ffmpeg == ToolPathProblem::kNotAProgram);
     early_end = Stage::kFfmpegMissing;
-  } else if (plan.needs_aacgain && !ToolPathUsable(settings.aacgain)) {
-    observer.ToolMissing(Tool::kAacgain);
+  } else if (const ToolPathProblem aacgain = plan.needs_aacgain ? CheckToolPath(settings.aacgain) : ToolPathProblem::kNone;
+             aacgain != ToolPathProblem::kNone) {
+    observer.ToolMissing(Tool::kAacgain, aacgain == ToolPathProblem::kNotAProgram);
     early_end = Stage::kAacgainMissing;
   }
   bool aborted = false;

@@ -3,10 +3,12 @@
 // numbers, durations, the cut, the chosen option texts.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/split_cuts.h"
+#include "platform/files.h"
 
 namespace clipwright {
 
@@ -21,6 +23,8 @@ struct InputFile {
   std::string path;
   std::vector<StreamChoice> streams;
   double duration = 0;  // seconds, as the probe found it; 0 when unknown
+  // The file as it was when it was added: a run takes nothing from a file that has changed since.
+  std::optional<platform::FileStamp> stamp = {};
 };
 
 // One range of the split page's file.
@@ -46,6 +50,7 @@ struct ConcatenateRequest {
   std::vector<std::string> paths;      // in list order
   std::vector<StreamChoice> streams;   // the stream list's rows, chosen where checked
   std::string container;
+  std::vector<std::optional<platform::FileStamp>> stamps = {};  // of the paths, as they were when added
 };
 
 struct MultiplexRequest {

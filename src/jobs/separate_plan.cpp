@@ -8,6 +8,7 @@ RunPlan PlanSeparate(const SeparateRequest& request, const RunSettings& settings
   RunPlan plan;
   for (const InputFile& input : request.files) {
     FilePlan file = JobFile(input.path, {input.path}, request.container, settings, false);
+    file.stamps = {input.stamp};
     std::vector<StreamChoice> streams = input.streams;
     // 音声のみ抽出 takes every stream that names Audio, whatever was chosen.
     if (request.audio_only) {

@@ -7,6 +7,7 @@ namespace clipwright {
 
 RunPlan PlanSplit(const SplitRequest& request, const RunSettings& settings) {
   FilePlan file = JobFile(request.file.path, {request.file.path}, request.container, settings, true);
+  file.stamps = {request.file.stamp};
   const SplitCut& cut = request.cut;
   // Named by the range the page shows; a second split of it counts on from 2.
   file.final_name.first_choice = file.final_name.stem + FixedText(cut.start_time, 3, 9) + "-" +

@@ -41,6 +41,16 @@ bool CanOpenForReading(const std::string& path);
 
 std::optional<std::uint64_t> FileSize(const std::string& path);
 
+// A file's size and last change, as the file system keeps them: a file replaced or written to
+// since has another stamp.
+struct FileStamp {
+  std::uint64_t size = 0;
+  std::int64_t modified = 0;  // in the system's own unit
+  bool operator==(const FileStamp&) const = default;
+};
+// None for a name that is no file (gone, a folder) or cannot be looked at.
+std::optional<FileStamp> StampOf(const std::string& path);
+
 // Copies the bytes of `from` over `to`, a file of the caller's own (one that CreateNewFile made);
 // `to` stays writable whatever the attributes of `from`.
 bool CopyFileOver(const std::string& from, const std::string& to);

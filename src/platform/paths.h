@@ -22,4 +22,8 @@ std::string ProgramFolder();
 // The separator of this system ("\\" on Windows, "/" on POSIX), for paths the program makes.
 char PathSeparator();
 
+// The extension every program of this system has (".exe" on Windows); empty where programs have
+// none in particular (POSIX).
+std::string_view ProgramExtension();
+
 }  // namespace clipwright::platform

@@ -48,6 +48,12 @@ class ChildProcess {
   virtual void Terminate() = 0;
 };
 
+// A tool that crashes ends there and then, without the system's crash dialog for a window the
+// user never saw (the run waits for the tool, so it would wait for that dialog): children take
+// the error mode this sets for the whole process. Called at start-up; Start calls it too, so
+// that it is in place before the first tool. Nothing to do on POSIX.
+void SetChildErrorMode();
+
 // Splits a command line into arguments as the Microsoft C runtime does (quotes group, 2n
 // backslashes before a quote give n backslashes, 2n+1 give n and a literal quote, "" inside a
 // quoted argument is a literal quote). Used on POSIX so that both builds run the same strings.

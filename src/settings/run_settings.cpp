@@ -1,7 +1,9 @@
 #include "settings/run_settings.h"
 
+#include "common/ascii_case.h"
 #include "common/limits.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "platform/profile_format.h"
 #include "platform/text.h"
 
@@ -22,9 +24,16 @@ std::string FitToPathBuffer(std::string_view text) {
   return platform::Utf16ToUtf8(platform::ini::FitToCapacity(platform::Utf8ToUtf16(text), PATH_CAPACITY));
 }
 
-bool ToolPathUsable(std::string_view path) {
+ToolPathProblem CheckToolPath(std::string_view path) {
   const std::string fitted = FitToPathBuffer(path);
-  return fitted == path && platform::CanOpenForReading(fitted);
+  if (fitted != path || !platform::CanOpenForReading(fitted)) return ToolPathProblem::kMissing;
+  const std::string extension = platform::SplitPath(fitted).extension;
+  const std::string_view required = platform::ProgramExtension();
+  if (EqualsIgnoringCase(extension, ".bat") || EqualsIgnoringCase(extension, ".cmd") ||
+      (!required.empty() && !EqualsIgnoringCase(extension, required))) {
+    return ToolPathProblem::kNotAProgram;
+  }
+  return ToolPathProblem::kNone;
 }
 
 }  // namespace clipwright

@@ -38,8 +38,15 @@ std::string GeneralOptions(const RunSettings& settings, int first);
 // PATH_CAPACITY - 1 units, never a character cut in two (bytes that are no UTF-8 become U+FFFD).
 std::string FitToPathBuffer(std::string_view text);
 
-// A tool path that can be run: it fits a path buffer whole (a cut path may name some other file)
-// and the file can be opened for reading.
-bool ToolPathUsable(std::string_view path);
+// What may be wrong with a tool path.
+enum class ToolPathProblem {
+  kNone,
+  kMissing,      // no file can be opened for reading there, or the path does not fit a path buffer
+                 // whole (a cut path may name some other file)
+  kNotAProgram,  // a batch file (".bat", ".cmd", run by cmd.exe, which expands %…% in file names),
+                 // or on Windows anything but an ".exe"
+};
+ToolPathProblem CheckToolPath(std::string_view path);
+inline bool ToolPathUsable(std::string_view path) { return CheckToolPath(path) == ToolPathProblem::kNone; }
 
 }  // namespace clipwright

@@ -67,8 +67,10 @@ StoredSettings LoadSettings(const SettingsFiles& files) {
     } else {
       const SettingsList& list = SettingsLists()[static_cast<std::size_t>(box.list)];
       loaded.checked = LoadCheck(file, CheckKey(caption));
+      // A list saved with nothing chosen (-1) comes back so; an index past its end is no item of
+      // it, and the list takes its default.
       const int index = file.GetInt(kSection, ComboKey(caption), list.default_index);
-      loaded.choice = index >= 0 && index < static_cast<int>(list.items.size()) ? index : list.default_index;
+      loaded.choice = index >= -1 && index < static_cast<int>(list.items.size()) ? index : list.default_index;
     }
     settings.boxes.push_back(loaded);
   }

@@ -45,8 +45,7 @@ struct StoredSettings {
 };
 
 // Every key, or its default: a box unchecked, a list at its default item (also for an index past
-// the end of the list, or none: a checked option without a value would break every command), the
-// target level "100.0". Texts are read as a buffer of PATH_CAPACITY holds them. Then deletes
+// the end of the list; one saved with nothing chosen comes back so), the target level "100.0". Texts are read as a buffer of PATH_CAPACITY holds them. Then deletes
 // error.txt. A stored placement whose length field is not 44 counts as none.
 StoredSettings LoadSettings(const SettingsFiles& files);
 void SaveSettings(const SettingsFiles& files, const StoredSettings& settings);

@@ -42,7 +42,9 @@ std::vector<std::string_view> SplitWords(std::string_view words) {
 
 CommandLine::CommandLine(std::string_view program) {
   // The program name is split by other rules: quotes only group it, so it is never escaped.
-  text_ = "\"" + std::string(program) + "\"";
+  text_ += '"';
+  text_ += program;
+  text_ += '"';
   arguments_.emplace_back(program);
 }
 

@@ -1,6 +1,8 @@
 #include "tools/output_scanner.h"
 
+#include <algorithm>
 #include <limits>
+#include <set>
 
 #include "common/limits.h"
 #include "platform/text.h"
@@ -15,42 +17,40 @@ using scan::npos;
 using scan::Span;
 using scan::StartsAt;
 
-// Mode 0. Streams beyond STREAM_CAPACITY are neither stored nor shown; a longer line is cut to
-// what a stream line can hold, because its start names the stream.
+// Mode 0. A stream row is a line of the input listing that begins, after its indent, with
+// "Stream #0:<n>": tags, chapter titles and programs may print that text too, further on in their
+// lines. A stream listed again (under each program of an MPEG-TS file) is one row. Streams beyond
+// STREAM_CAPACITY are neither stored nor shown; a longer line is cut to what a stream line can
+// hold, because its start names the stream.
 int ScanProbe(AnalysisResult& result, RunObserver& observer) {
   observer.Report(Stage::kReadingStreams);
   const std::string_view out = result.capture;
-  scan::ForwardFinder line_feeds(out, "\n");
   bool brand_seen = false;
-  std::size_t p = 0;
-  while (p < out.size()) {
-    if (!brand_seen && StartsAt(out, p, "isomiso2")) {
-      brand_seen = true;
-    } else if (result.duration == 0 && StartsAt(out, p, "Duration: ")) {
+  std::set<int> listed;
+  for (std::size_t start = 0; start < out.size();) {
+    const std::size_t feed = scan::Find(out, "\n", start);
+    std::string_view line = Span(out, start, feed == npos ? out.size() : feed);
+    start = feed == npos ? out.size() : feed + 1;
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+    // The brand list of an MP4 file comes before its streams.
+    if (!brand_seen && line.find("isomiso2") != npos) brand_seen = true;
+    const std::string_view content = line.substr(std::min(line.find_first_not_of(" \t"), line.size()));
+    if (result.duration == 0 && content.starts_with("Duration: ")) {
       // hh:mm:ss.cc; "N/A" reads as 0 and leaves the field open for a later line.
-      const auto two = [&](std::size_t at) { return static_cast<double>(scan::ReadInteger(Span(out, at, at + 2))); };
-      result.duration = two(p + 10) * 3600 + two(p + 13) * 60 + two(p + 16) + two(p + 19) / 100;
-    } else if (StartsAt(out, p, "Stream #0:")) {
-      const std::size_t line_feed = line_feeds.From(p);
-      if (line_feed != npos) {
-        std::size_t end = line_feed;
-        if (end > p && out[end - 1] == '\r') --end;
-        const std::string_view line = Span(out, p, end);
-        if (result.stream_lines.size() < static_cast<std::size_t>(STREAM_CAPACITY)) {
-          std::string text = platform::DecodeToolOutput(line);
-          std::erase(text, '\r');
-          text = std::string(scan::LimitUtf16(text, PATH_CAPACITY - 1));
-          observer.ToolOutput(text);
-          result.stream_lines.push_back(std::move(text));
-        }
-        if (result.video_kind == 0 && line.find(": Video: ", 10) != npos) {
-          result.video_kind = brand_seen ? 1 : 2;
-          p = line_feed + 1;
-          continue;
-        }
-      }
+      const auto two = [&](std::size_t at) { return static_cast<double>(scan::ReadInteger(Span(content, at, at + 2))); };
+      result.duration = two(10) * 3600 + two(13) * 60 + two(16) + two(19) / 100;
+      continue;
     }
-    ++p;
+    // A stream line without its line end (the output ended inside it) may be cut short.
+    const std::optional<int> number = feed == npos ? std::nullopt : StreamNumberOf(content);
+    if (!number || !listed.insert(*number).second) continue;
+    if (result.stream_lines.size() < static_cast<std::size_t>(STREAM_CAPACITY)) {
+      std::string text = platform::DecodeToolOutput(content);
+      text = std::string(scan::LimitUtf16(text, PATH_CAPACITY - 1));
+      observer.ToolOutput(text);
+      result.stream_lines.push_back(std::move(text));
+    }
+    if (result.video_kind == 0 && content.find(": Video: ", 10) != npos) result.video_kind = brand_seen ? 1 : 2;
   }
   return result.stream_lines.empty() ? 0 : 1;
 }
@@ -111,6 +111,15 @@ int ScanGain(AnalysisResult& result, RunObserver& observer, int mode, int* gain)
 }
 
 }  // namespace
+
+std::optional<int> StreamNumberOf(std::string_view line) {
+  constexpr std::string_view kStream = "Stream #0:";
+  if (!line.starts_with(kStream)) return std::nullopt;
+  std::size_t end = kStream.size();
+  while (end < line.size() && end < kStream.size() + 9 && line[end] >= '0' && line[end] <= '9') ++end;
+  if (end == kStream.size()) return std::nullopt;
+  return static_cast<int>(scan::ReadInteger(line.substr(kStream.size(), end - kStream.size())));
+}
 
 int ScanCapture(AnalysisResult& result, RunObserver& observer, int mode, int* gain) {
   if (result.capture.empty()) return 0;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <atomic>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,10 @@ namespace clipwright {
 // ended). `gain` is written by mode 4 only and may be null otherwise; `duration` feeds the
 // mode-1 prediction (0 = none). The tool starts in `working_folder` (empty: this program's
 // current folder).
+// FFmpeg's number of the stream a stream line names ("Stream #0:<n>…" at its very start); none
+// for any other text.
+std::optional<int> StreamNumberOf(std::string_view line);
+
 int ScanOutput(AnalysisResult& result, RunObserver& observer, const std::atomic<int>& abort, std::string_view command,
                int mode, int* gain, double duration, const std::string& working_folder = {});
 

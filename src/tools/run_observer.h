@@ -38,6 +38,7 @@ enum class Stage {
   kAacgainMissing,
   kNoAudioTrack,        // volume: no AAC or MP3 audio to change
   kNoInput,             // multiplex: no stream of either file is checked
+  kSourceChanged,       // text: an input that has changed since it was added
   kCommandRefused,      // text: the command; number: its length count
   kMakingTempCopies,
   kTempCopyFailed,      // text: the listed file
@@ -108,8 +109,9 @@ class RunObserver {
   // Seconds the conversion is predicted to take, from the tool's speed.
   virtual void PredictedTime(double seconds) = 0;
   virtual void AbortAllowed(bool allowed) = 0;
-  // The path of a tool cannot be used; the window tells the user as it does when a page asks.
-  virtual void ToolMissing(Tool tool) = 0;
+  // The path of a tool cannot be used (`not_a_program`: it names a file that is no program, a
+  // batch file say); the window tells the user as it does when a page asks.
+  virtual void ToolMissing(Tool tool, bool not_a_program) = 0;
   virtual void FileEnded(FileOutcome outcome) = 0;
   virtual void RunEnded(const RunSummary& summary) = 0;
 
@@ -124,7 +126,7 @@ class NullObserver final : public RunObserver {
   void ToolOutput(std::string_view) override {}
   void PredictedTime(double) override {}
   void AbortAllowed(bool) override {}
-  void ToolMissing(Tool) override {}
+  void ToolMissing(Tool, bool) override {}
   void FileEnded(FileOutcome) override {}
   void RunEnded(const RunSummary&) override {}
 };

@@ -12,11 +12,13 @@ namespace clipwright::ui {
 namespace {
 
 // The listed files joined in list order, with the streams checked in the stream list.
-void Run(HWND page, FileList&) {
+void Run(HWND page, FileList& files) {
   WindowDialog controls(page);
   ConcatenateRequest request;
-  const int rows = controls.RowCount(IDC_CONCAT_FILES);
-  for (int row = 0; row < rows; ++row) request.paths.push_back(controls.RowText(IDC_CONCAT_FILES, row));
+  for (const InputFile& file : ListedFiles(controls, kConcatenateList, files)) {
+    request.paths.push_back(file.path);
+    request.stamps.push_back(file.stamp);
+  }
   request.streams = StreamRows(controls, IDC_CONCAT_STREAMS);
   request.container = controls.ComboText(IDC_CONCAT_CONTAINER);
   const RunSettings settings = ReadRunSettings(page);

@@ -4,6 +4,8 @@
 #include <string>
 #include <utility>
 
+#include "tools/output_scanner.h"
+
 namespace clipwright {
 namespace {
 
@@ -94,7 +96,9 @@ std::vector<StreamChoice> StreamRows(Dialog& page, int stream_list) {
   std::vector<StreamChoice> streams;
   const int rows = page.RowCount(stream_list);
   for (int row = 0; row < rows; ++row) {
-    streams.push_back(StreamChoice{row, page.RowText(stream_list, row), page.RowChecked(stream_list, row)});
+    std::string line = page.RowText(stream_list, row);
+    const int number = StreamNumberOf(line).value_or(row);
+    streams.push_back(StreamChoice{number, std::move(line), page.RowChecked(stream_list, row)});
   }
   return streams;
 }
@@ -108,9 +112,12 @@ std::vector<InputFile> ListedFiles(Dialog& page, const ListPage& list, const Fil
     if (HoldsFile(files, row)) {
       const FileEntry& entry = files.files[static_cast<std::size_t>(row)];
       for (std::size_t i = 0; i < entry.streams.size(); ++i) {
-        file.streams.push_back(StreamChoice{static_cast<int>(i), entry.streams[i].text, entry.streams[i].selected != 0});
+        const std::string& line = entry.streams[i].text;
+        const int number = StreamNumberOf(line).value_or(static_cast<int>(i));
+        file.streams.push_back(StreamChoice{number, line, entry.streams[i].selected != 0});
       }
       file.duration = entry.duration;
+      file.stamp = entry.stamp;
     }
     listed.push_back(std::move(file));
   }

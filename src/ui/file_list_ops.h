@@ -68,8 +68,8 @@ int MoveFileDown(Dialog& page, const ListPage& list, FileList& files);
 // Empties both lists and the storage and disables the run button; adding starts at row 0.
 int DeleteAllFiles(Dialog& page, const ListPage& list, FileList& files);
 
-// The rows of a stream list as a run takes them: row n is FFmpeg's stream n, chosen where its
-// check box is checked.
+// The rows of a stream list as a run takes them: each the stream its line names (the probe keeps
+// only lines that begin with "Stream #0:<n>"), chosen where its check box is checked.
 std::vector<StreamChoice> StreamRows(Dialog& page, int stream_list);
 // The files of a list page as a run takes them: each row's path with its streams (chosen where
 // their flag is set) and its play time.

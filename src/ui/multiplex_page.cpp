@@ -16,8 +16,8 @@ namespace {
 void Run(HWND page) {
   WindowDialog controls(page);
   MultiplexRequest request;
-  request.first = InputFile{controls.Text(IDC_MUX_PATH1), StreamRows(controls, IDC_MUX_STREAMS1)};
-  request.second = InputFile{controls.Text(IDC_MUX_PATH2), StreamRows(controls, IDC_MUX_STREAMS2)};
+  request.first = OpenedFile(page, kMultiplexTarget1);
+  request.second = OpenedFile(page, kMultiplexTarget2);
   request.container = controls.ComboText(IDC_MUX_CONTAINER);
   const RunSettings settings = ReadRunSettings(page);
   RunPlanDialog(page, RunKind::kMultiplex, PlanMultiplex(request, settings), settings);

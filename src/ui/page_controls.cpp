@@ -56,6 +56,16 @@ void FillCombo(HWND page, int combo_id, const std::vector<std::string>& items, i
 
 void FillContainerCombo(HWND page, int combo_id) { FillCombo(page, combo_id, OutputContainers(), 0); }
 
+InputFile OpenedFile(HWND page, const ProbeTarget& target) {
+  WindowDialog controls(page);
+  InputFile file{controls.Text(target.path_control), StreamRows(controls, target.stream_list)};
+  if (const PageState* state = PageStateOf(page)) {
+    const auto found = state->opened.find(target.path_control);
+    if (found != state->opened.end()) file.stamp = found->second;
+  }
+  return file;
+}
+
 void ReleaseDrop(WPARAM drop) { DragFinish(reinterpret_cast<HDROP>(drop)); }
 
 }  // namespace clipwright::ui

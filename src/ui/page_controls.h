@@ -4,10 +4,15 @@
 #include "ui/win32.h"
 
 #include <functional>
+#include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "analysis/stream_model.h"
+#include "jobs/run_requests.h"
+#include "ui/file_list_ops.h"
+#include "platform/files.h"
 
 namespace clipwright::ui {
 
@@ -17,6 +22,8 @@ struct PageState {
   HWND window = nullptr;
   FileList files;
   SplitPageState split;
+  // The file each path control of a single-file page shows, as it was when it was opened.
+  std::map<int, std::optional<platform::FileStamp>> opened;
   // How the page has the shell open a file (the error list); replaceable for tests, so that no
   // viewer opens. Empty: ShellExecuteW.
   std::function<void(HWND owner, const wchar_t* verb, const wchar_t* file, int show)> shell_execute;
@@ -48,6 +55,10 @@ void InstallDropList(HWND page, int list_id, UINT_PTR subclass_id, DWORD extende
 void FillCombo(HWND page, int combo_id, const std::vector<std::string>& items, int selected);
 // The fourteen output containers, "mp4" selected.
 void FillContainerCombo(HWND page, int combo_id);
+
+// The file a single-file target of the page shows, as a run takes it: its path, its stream
+// rows, and how it was when it was opened.
+InputFile OpenedFile(HWND page, const ProbeTarget& target);
 
 // Releases a drop handle of MSG_FILES_DROPPED that the page does not use yet.
 void ReleaseDrop(WPARAM drop);

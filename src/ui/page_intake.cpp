@@ -160,6 +160,7 @@ class PageSink final : public IntakeSink {
         controls_.InsertRow(target_.stream_list, static_cast<int>(i), file.stream_lines[i]);
       }
       controls_.SetText(target_.path_control, file.path);
+      if (state_ != nullptr) state_->opened[target_.path_control] = file.stamp;
       controls_.Enable(target_.run_button, true);
     }
   }
@@ -179,6 +180,7 @@ class PageSink final : public IntakeSink {
       FileEntry entry;
       for (const std::string& line : file.stream_lines) entry.streams.push_back(StreamEntry{line, 1});
       if (state_->files.keeps_durations) entry.duration = file.duration;
+      entry.stamp = file.stamp;
       // Entry n belongs to row n: whatever lies beyond the rows is stale and goes.
       state_->files.files.resize(static_cast<std::size_t>(row));
       state_->files.files.push_back(std::move(entry));

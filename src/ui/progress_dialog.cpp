@@ -46,9 +46,9 @@ class ProgressObserver final : public RunObserver {
   void PredictedTime(double seconds) override { view_.SetText(IDC_PROGRESS_PROCESS, PredictionText(seconds)); }
   void AbortAllowed(bool allowed) override { view_.Enable(IDC_PROGRESS_ABORT, allowed); }
 
-  void ToolMissing(Tool tool) override {
+  void ToolMissing(Tool tool, bool not_a_program) override {
     WindowDialog main_window(GetAncestor(GetWindow(view_.window(), GW_OWNER), GA_ROOT));
-    TellToolMissing(main_window, tool);
+    TellToolMissing(main_window, tool, not_a_program);
   }
 
   void FileEnded(FileOutcome outcome) override {

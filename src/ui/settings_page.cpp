@@ -30,12 +30,14 @@ static_assert(kBoxIds[kGeneralOptionCount - 1] == IDC_OPT_BITEXACT);
 
 // The argument of a general option's box: empty when it is not checked, else its caption as the
 // page shows it, followed, for a box with a value list, by a blank ("=" for "-vf transpose") and
-// the selected value.
+// the selected value. A box whose list has nothing chosen gives nothing: its option without a
+// value would make FFmpeg refuse every command.
 std::string OptionText(Dialog& settings, std::size_t entry) {
   const int box = kBoxIds[entry];
   if (!settings.IsChecked(box)) return {};
   std::string text = settings.Text(box);
   if (SettingsBoxes()[entry].list >= 0) {
+    if (settings.ComboIndex(box + 1) < 0) return {};
     text += box == IDC_OPT_TRANSPOSE ? "=" : " ";
     text += settings.ComboText(box + 1);
   }

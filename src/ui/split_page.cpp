@@ -28,7 +28,7 @@ void EnableRange(HWND page) {
 void Run(HWND page, SplitPageState& split) {
   constexpr const char* kNothingToCut = "映像フォーマットが無いか、キーフレームがありません。";
   WindowDialog controls(page);
-  const InputFile file{controls.Text(IDC_SPLIT_PATH), StreamRows(controls, IDC_SPLIT_STREAMS)};
+  const InputFile file = OpenedFile(page, kSplitTarget);
   const std::string container = controls.ComboText(IDC_SPLIT_CONTAINER);
   const RunSettings settings = ReadRunSettings(page);
   if (controls.IsChecked(IDC_SPLIT_AT_KEYFRAMES)) {

@@ -12,18 +12,21 @@ namespace {
 bool RequestPath(Dialog& settings, int control, Dialog& main_window, Tool tool, std::string* path) {
   const std::string text = settings.Text(control);
   if (path != nullptr) *path = FitToPathBuffer(text);
-  if (ToolPathUsable(text)) return true;
-  TellToolMissing(main_window, tool);
+  const ToolPathProblem problem = CheckToolPath(text);
+  if (problem == ToolPathProblem::kNone) return true;
+  TellToolMissing(main_window, tool, problem == ToolPathProblem::kNotAProgram);
   return false;
 }
 
 }  // namespace
 
-void TellToolMissing(Dialog& main_window, Tool tool) {
+void TellToolMissing(Dialog& main_window, Tool tool, bool not_a_program) {
   if (tool == Tool::kFfmpeg) {
-    main_window.MessageBox("ffmpeg.exeがありません。", "FFmpegエラー", kMessageOk);
+    main_window.MessageBox(not_a_program ? "ffmpeg.exeの場所には.exeのファイルを指定して下さい。" : "ffmpeg.exeがありません。",
+                           "FFmpegエラー", kMessageOk);
   } else {
-    main_window.MessageBox("aacgain.exe is not found.", "aacgain error", kMessageOk);
+    main_window.MessageBox(not_a_program ? "aacgain.exe must be an .exe file." : "aacgain.exe is not found.",
+                           "aacgain error", kMessageOk);
   }
 }
 

@@ -28,7 +28,7 @@ bool RequestAacgainPath(Dialog& settings, Dialog& main_window, std::string* path
 int RequestedPageIndex(std::uintptr_t index);
 
 // The main window's message about a tool that cannot be used: "ffmpeg.exeがありません。" or
-// "aacgain.exe is not found.".
-void TellToolMissing(Dialog& main_window, Tool tool);
+// "aacgain.exe is not found.", or that its path names no program.
+void TellToolMissing(Dialog& main_window, Tool tool, bool not_a_program);
 
 }  // namespace clipwright

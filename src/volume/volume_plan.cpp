@@ -44,6 +44,7 @@ FilePlan VolumeFile(const InputFile& input, const VolumeRequest& request, const 
   FilePlan file;
   file.display_name = input.path;
   file.inputs = {input.path};
+  file.stamps = {input.stamp};
   const int audio = FindAudioStream(input.streams);
   if (audio < 0) {
     file.refused = StageEvent{Stage::kNoAudioTrack};

@@ -72,7 +72,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       continue;
     }
     const auto& items = clipwright::SettingsLists()[static_cast<std::size_t>(boxes[i].list)].items;
-    if (choice < 0 || choice >= static_cast<int>(items.size())) __builtin_trap();
+    // Nothing chosen (-1) or an item of the list.
+    if (choice < -1 || choice >= static_cast<int>(items.size())) __builtin_trap();
   }
   for (const std::string* text : {&loaded.ffmpeg_path, &loaded.alt_ffmpeg_path, &loaded.aacgain_path, &loaded.target_level}) {
     if (clipwright::platform::Utf16Length(*text) > static_cast<std::size_t>(clipwright::PATH_CAPACITY - 1)) __builtin_trap();

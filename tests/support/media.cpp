@@ -64,11 +64,14 @@ std::vector<std::string> ProbeStreams(const std::string& path) {
   std::vector<std::string> lines;
   const auto output = RunCommand(FfmpegCommand() + " -hide_banner -nostdin -i " + Quoted(path));
   if (!output) return lines;
+  // Only a line that begins with it is a stream line: tags can hold the same words.
   std::size_t at = 0;
-  while ((at = output->find("Stream #0:", at)) != std::string::npos) {
-    const std::size_t end = output->find_first_of("\r\n", at);
-    lines.push_back(output->substr(at, end == std::string::npos ? std::string::npos : end - at));
-    at = end == std::string::npos ? output->size() : end;
+  while (at < output->size()) {
+    std::size_t end = output->find_first_of("\r\n", at);
+    if (end == std::string::npos) end = output->size();
+    const std::size_t text = output->find_first_not_of(' ', at);
+    if (text < end && output->compare(text, 10, "Stream #0:") == 0) lines.push_back(output->substr(text, end - text));
+    at = end + 1;
   }
   return lines;
 }

@@ -27,7 +27,7 @@ void RecordingObserver::AbortAllowed(bool allowed) {
   abort_allowed_.push_back(allowed);
 }
 
-void RecordingObserver::ToolMissing(Tool tool) {
+void RecordingObserver::ToolMissing(Tool tool, bool) {
   std::lock_guard lock(mutex_);
   missing_tools_.push_back(tool);
 }

@@ -17,7 +17,7 @@ class RecordingObserver : public RunObserver {
   void ToolOutput(std::string_view text) override;
   void PredictedTime(double seconds) override;
   void AbortAllowed(bool allowed) override;
-  void ToolMissing(Tool tool) override;
+  void ToolMissing(Tool tool, bool not_a_program) override;
   void FileEnded(FileOutcome outcome) override;
   void RunEnded(const RunSummary& summary) override;
 

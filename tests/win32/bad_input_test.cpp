@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/control_ids.h"
+#include "ui/page_controls.h"
 #include "common/limits.h"
 #include "platform/files.h"
 #include "platform/text.h"
@@ -43,7 +44,7 @@ constexpr PageDoor kVolume{PAGE_VOLUME, IDC_VOLUME_FILES, IDC_VOLUME_RUN, 0, fal
 // What a dropped file holds: a clip of video and audio, or something no media reader takes.
 enum class Content { kClip, kText, kEmpty, kHalfClip };
 // What happens between adding and running.
-enum class Meanwhile { kNothing, kFilesGo, kFfmpegGoes, kFfmpegCrashes };
+enum class Meanwhile { kNothing, kFilesGo, kFilesReplaced, kFfmpegGoes, kFfmpegCrashes };
 
 struct BadInput {
   const char* name;
@@ -151,8 +152,13 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
     for (int row = 0; c.door.streams != 0 && row < page.RowCount(c.door.streams); ++row) {
       page.SetRowChecked(c.door.streams, row, true);
     }
-    if (c.meanwhile == Meanwhile::kFilesGo) {
-      for (const std::string& file : dropped) platform::DeleteFileForced(file);
+    if (c.meanwhile == Meanwhile::kFilesGo || c.meanwhile == Meanwhile::kFilesReplaced) {
+      std::string other;
+      platform::ReadWholeFile(clips->video, &other);
+      for (const std::string& file : dropped) {
+        platform::DeleteFileForced(file);
+        if (c.meanwhile == Meanwhile::kFilesReplaced) platform::WriteWholeFile(file, other);
+      }
       before = Contents(work.path());
     }
     if (c.meanwhile == Meanwhile::kFfmpegGoes) settings.SetText(IDC_FFMPEG_PATH, work.File("ffmpeg.exe"));
@@ -187,6 +193,7 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
 }
 
 const char* const kFailed = "ファイルの変換に失敗しました。";
+const char* const kChanged = "ファイルが追加後に変更されたか、見つかりません。もう一度追加して下さい： ";
 const std::string kEmoji = "\xF0\x9F\x8E\xAC";  // outside the BMP: a pair of surrogates
 
 INSTANTIATE_TEST_SUITE_P(
@@ -196,9 +203,9 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"EmptyFile", kConvert, {"empty.mp4"}, Content::kEmpty},
         BadInput{"TruncatedMp4", kConvert, {"cut.mp4"}, Content::kHalfClip},
         BadInput{"VanishesBeforeTheRun", kConvert, {"gone.mp4"}, Content::kClip, false, false, Meanwhile::kFilesGo,
-                 "", 0, kFailed},
+                 "", 0, kChanged},
         BadInput{"VanishesBeforeItsTempCopy", kConvert, {"gone.mp4"}, Content::kClip, true, false, Meanwhile::kFilesGo,
-                 "", 0, "一時ファイルを作成出来ませんでした： "},
+                 "", 0, kChanged},
         BadInput{"NamesWithQuoteAmpersandPercentExclamationAndEmoji", kConcatenate,
                  {"Don't & 100% !.mp4", kEmoji + " clip.mp4"}, Content::kClip, false, false, Meanwhile::kNothing, "", 1,
                  "ファイルの連結に成功しました。", {kEmoji + " clip_1.mp4"}},
@@ -216,7 +223,10 @@ INSTANTIATE_TEST_SUITE_P(
                  0, kFailed},
         BadInput{"TextNamedMp4OnTheSplitPage", kSplit, {"notes.mp4"}, Content::kText},
         BadInput{"VanishesBeforeTheSplit", kSplit, {"gone.mp4"}, Content::kClip, false, false, Meanwhile::kFilesGo, "",
-                 0, "ファイルの分割に失敗しました。"},
+                 0, kChanged},
+        // The split would cut the new file by the old one's frames.
+        BadInput{"ReplacedBeforeTheSplit", kSplit, {"new.mp4"}, Content::kClip, false, false, Meanwhile::kFilesReplaced,
+                 "", 0, kChanged},
         BadInput{"SplitCrashesMidRun", kSplit, {"a.mp4"}, Content::kClip, true, false, Meanwhile::kFfmpegCrashes, "", 0,
                  "ファイルの分割に失敗しました。"},
         BadInput{"TruncatedMp3OnTheVolumePage", kVolume, {"cut.mp3"}, Content::kHalfClip},
@@ -225,6 +235,31 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"VolumeIntoAReadOnlyFolder", kVolume, {"locked.mp4"}, Content::kClip, false, true,
                  Meanwhile::kNothing, "", 0, "ゲイン適用に失敗しました。"}),
     [](const auto& info) { return std::string(info.param.name); });
+
+using OddInputTest = PageIntakeTest;
+
+// A title tag that reads like a stream line is no stream: three rows for three streams, and the
+// audio stream ticked is the one in the output (told apart by their sample rates).
+TEST_F(OddInputTest, AStreamLineInATitleTagIsNoRow) {
+  const std::string source = work.File("tagged.mp4");
+  ASSERT_TRUE(RunCommand(FfmpegCommand() +
+                         " -v error -f lavfi -i testsrc=size=160x120:rate=25:duration=1"
+                         " -f lavfi -i sine=sample_rate=44100:duration=1 -f lavfi -i sine=sample_rate=22050:duration=1"
+                         " -map 0 -map 1 -map 2 -c:v libx264 -preset ultrafast -c:a aac"
+                         " -metadata title=\"Stream #0:9: Audio: aac\" " + Quoted(source)));
+  HWND window = main.page(PAGE_CONVERT);
+  ui::WindowDialog page(window);
+  DropFiles(GetDlgItem(window, IDC_CONVERT_FILES), {source});
+  ASSERT_EQ(RowKinds(page, IDC_CONVERT_STREAMS), (std::vector<std::string>{"Video", "Audio", "Audio"}));
+  const FileList& files = ui::PageStateOf(window)->files;
+  ShowPage(PAGE_CONVERT);
+  ClickAt(CheckBoxPoint(GetDlgItem(window, IDC_CONVERT_STREAMS), 1));
+  ASSERT_TRUE(PumpUntil([&] { return files.files[0].streams[1].selected == 0; }));
+  EXPECT_EQ(RunJob(window, IDC_CONVERT_RUN), "作成結果\r\n成功： 1 ファイル\r\n失敗： 0 ファイル");
+  const std::vector<std::string> made = ProbeStreams(work.File("tagged_1.mp4"));
+  ASSERT_EQ(LineKinds(made), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_NE(made[1].find("22050 Hz"), std::string::npos) << made[1];
+}
 
 }  // namespace
 }  // namespace clipwright::testing

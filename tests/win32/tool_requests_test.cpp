@@ -65,6 +65,22 @@ INSTANTIATE_TEST_SUITE_P(
                       FfmpegCase{"AlternativeBesideAValidMainPath", true, true, true, true}),
     [](const auto& info) { return info.param.name; });
 
+// A batch file would run under cmd.exe, which expands %…% in the file names of its command: only
+// a program is taken, whatever its case.
+TEST(Requests, ABatchFileIsNoTool) {
+  TempDir dir;
+  FakeRequests requests;
+  for (const char* name : {"ffmpeg.bat", "ffmpeg.CMD", "ffmpeg"}) {
+    requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, dir.Write(name, "@echo off"));
+    std::string path;
+    EXPECT_FALSE(requests.FfmpegPath(&path)) << name;
+    EXPECT_EQ(requests.main_window().MessageBoxes().back().text, "ffmpeg.exeの場所には.exeのファイルを指定して下さい。");
+  }
+  requests.page(PAGE_SETTINGS).SetText(IDC_FFMPEG_PATH, dir.Write("FFMPEG.EXE", "MZ"));
+  std::string path;
+  EXPECT_TRUE(requests.FfmpegPath(&path));
+}
+
 TEST(Requests, NothingIsCached) {
   TempDir dir;
   FakeRequests requests;
@@ -88,10 +104,11 @@ TEST(Requests, NothingIsCached) {
   EXPECT_EQ(requests.main_window().MessageBoxes().size(), 1u);
 }
 
-TEST(Requests, AacgainAcceptsAnyFileThatOpensAndNeverTheAlternativeFfmpeg) {
+// Whether the .exe is a program at all is for the run to find out.
+TEST(Requests, AacgainAcceptsAnyExeThatOpensAndNeverTheAlternativeFfmpeg) {
   TempDir dir;
   FakeRequests requests;
-  const std::string text_file = dir.Write("notes.txt", "not a program");
+  const std::string text_file = dir.Write("notes.exe", "not a program");
   requests.page(PAGE_SETTINGS).SetText(IDC_AACGAIN_PATH, text_file);
   requests.page(PAGE_SETTINGS).SetText(IDC_ALT_FFMPEG_PATH, dir.File("missing.exe"));
   requests.page(PAGE_CONVERT).SetChecked(IDC_CONVERT_ALT_FFMPEG, true);

@@ -18,4 +18,6 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '/'; }
 
+std::string_view ProgramExtension() { return {}; }
+
 }  // namespace clipwright::platform

@@ -303,4 +303,6 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line,
   return std::make_unique<PosixChild>(pid, output[0], input[1]);
 }
 
+void SetChildErrorMode() {}
+
 }  // namespace clipwright::platform

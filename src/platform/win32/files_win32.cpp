@@ -66,6 +66,16 @@ std::optional<std::uint64_t> FileSize(const std::string& path) {
   return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::optional<FileStamp> StampOf(const std::string& path) {
+  WIN32_FILE_ATTRIBUTE_DATA data{};
+  if (!GetFileAttributesExW(Widen(path).c_str(), GetFileExInfoStandard, &data)) return std::nullopt;
+  if (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+  const FILETIME& written = data.ftLastWriteTime;
+  return FileStamp{(static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow,
+                   static_cast<std::int64_t>((static_cast<std::uint64_t>(written.dwHighDateTime) << 32) |
+                                             written.dwLowDateTime)};
+}
+
 NameState LookUpName(const std::string& path) {
   if (GetFileAttributesW(Widen(path).c_str()) != INVALID_FILE_ATTRIBUTES) return NameState::kTaken;
   switch (GetLastError()) {

@@ -25,4 +25,6 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '\\'; }
 
+std::string_view ProgramExtension() { return ".exe"; }
+
 }  // namespace clipwright::platform

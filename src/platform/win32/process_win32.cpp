@@ -189,6 +189,16 @@ std::wstring UniquePipeName() {
 
 }  // namespace
 
+void SetChildErrorMode() {
+  // Once for the process, never restored: two threads (a run's and the pictures') start tools,
+  // and a mode saved and put back around each start would leave one of them without it.
+  static const bool set = [] {
+    SetErrorMode(GetErrorMode() | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+    return true;
+  }();
+  (void)set;
+}
+
 std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line, const std::string& working_folder) {
   std::wstring command = Widen(command_line);
   if (command.empty()) return nullptr;
@@ -239,15 +249,10 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line,
   if (job == nullptr) return nullptr;
   PROCESS_INFORMATION started{};
   const std::wstring folder = Widen(working_folder);
-  // A tool that crashes ends there and then, without the system's crash dialog for a window the
-  // user never saw (the run waits for the tool, so it would wait for that dialog): the child takes
-  // this error mode from the process that starts it.
-  const UINT error_mode = GetErrorMode();
-  SetErrorMode(error_mode | SEM_NOGPFAULTERRORBOX | SEM_FAILCRITICALERRORS);
+  SetChildErrorMode();
   const BOOL ok = CreateProcessW(nullptr, command.data(), nullptr, nullptr, TRUE,
                                  CREATE_NO_WINDOW | CREATE_SUSPENDED | EXTENDED_STARTUPINFO_PRESENT, nullptr,
                                  folder.empty() ? nullptr : folder.c_str(), &startup.StartupInfo, &started);
-  SetErrorMode(error_mode);
   DeleteProcThreadAttributeList(list);
   if (!ok) return nullptr;
   // A child that cannot be tied to this program does not run at all.
