@@ -16,6 +16,7 @@
 #include "ui/convert_page.h"
 #include "ui/multiplex_page.h"
 #include "ui/page_controls.h"
+#include "ui/progress_dialog.h"
 #include "ui/separate_page.h"
 #include "ui/settings_page.h"
 #include "ui/split_page.h"
@@ -45,6 +46,9 @@ constexpr PageTemplate kPages[PAGE_COUNT] = {
     {L"変換", IDD_CONVERT, ConvertPageProc},
     {L"AACGain", IDD_VOLUME, VolumePageProc},
 };
+
+// Set while a close waits for the run under way to clean up.
+constexpr const wchar_t* kClosingProperty = L"Clipwright.Closing";
 
 // What the main window keeps beyond the pages: where its settings live.
 struct MainWindowRecord {
@@ -157,13 +161,33 @@ LRESULT CALLBACK MainWindowProc(HWND window, UINT message, WPARAM wparam, LPARAM
       if (reinterpret_cast<const NMHDR*>(lparam)->code == TCN_SELCHANGE) ShowCurrentPage(window);
       return 0;
     case WM_CLOSE:
+      // A run or an analysis is aborted first; once it has cleaned up, its dialog ends and this
+      // comes again. Nothing of the run is freed while its worker still uses it.
+      if (EndRunForClose(window)) {
+        SetPropW(window, kClosingProperty, reinterpret_cast<HANDLE>(1));
+        return 0;
+      }
       DestroyWindow(window);
+      return 0;
+    case WM_QUERYENDSESSION:
+      // The session waits while the run cleans up; Windows shows why meanwhile.
+      if (EndRunForClose(window)) {
+        SetPropW(window, kClosingProperty, reinterpret_cast<HANDLE>(1));
+        ShutdownBlockReasonCreate(window, L"処理を中断しています。しばらくお待ち下さい。");
+        WaitForRunEnd(window);
+        ShutdownBlockReasonDestroy(window);
+      }
+      return TRUE;
+    case WM_ENDSESSION:
+      // The program ends with the session without WM_DESTROY: the settings are saved now.
+      if (wparam) SavePlacementAndSettings(window);
       return 0;
     case WM_DESTROY:
       SavePlacementAndSettings(window);
       PostQuitMessage(0);
       return 0;
     case WM_NCDESTROY:
+      RemovePropW(window, kClosingProperty);
       // The pages are gone with the window; a window created later starts with fresh records.
       // Made anew in place: a record holds what cannot be copied (the split page's picture maker).
       for (PageState& state : page_states) {
@@ -263,6 +287,11 @@ void ShowCurrentPage(HWND main_window) {
   for (int index = 0; index < PAGE_COUNT; ++index) {
     ShowWindow(page_states[index].window, index == current ? SW_SHOW : SW_HIDE);
   }
+}
+
+bool ProgramClosing(HWND window) {
+  HWND main_window = GetAncestor(window, GA_ROOT);
+  return main_window != nullptr && GetPropW(main_window, kClosingProperty) != nullptr;
 }
 
 std::string ProgramFilesFolder(HWND window) {

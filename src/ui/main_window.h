@@ -23,6 +23,9 @@ void CreatePages(HWND main_window);
 // Shows the page of the current tab and hides the others.
 void ShowCurrentPage(HWND main_window);
 
+// A close of the program waits for the run under way to clean up: the page asks nothing more.
+bool ProgramClosing(HWND window);
+
 // The folder that holds the main window's status.ini and error.txt (the executable's folder,
 // unless a test chose another), ending in a separator; where error.txt and log.txt are written.
 // Empty when `window` does not belong to a main window.

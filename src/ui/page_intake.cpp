@@ -233,7 +233,7 @@ void AddFilesToPage(HWND page, const ProbeTarget& target, HDROP drop) {
       // The dialog ends with 2 after an abort or a failed scan.
       return outcome.aborted || outcome.scan_failed ? 2 : 1;
     });
-    if (outcome.not_added &&
+    if (outcome.not_added && !ProgramClosing(page) &&
         controls.MessageBox("追加出来なかったファイルがありました。\r\nエラーリストを表示しますか？", "ファイル追加エラー",
                             kMessageYesNo) == kAnswerYes) {
       OpenErrorList(page, ErrorListPath(request.error_folder));

@@ -19,6 +19,8 @@ constexpr UINT_PTR kElapsedTimer = 0;
 // Sent by the worker thread as its very last act.
 constexpr UINT MSG_PROGRESS_WORKER_DONE = WM_APP + 0x310;
 constexpr const wchar_t* kRunProperty = L"Clipwright.ProgressRun";
+// On the main window: the run under way, while its dialog lives.
+constexpr const wchar_t* kActiveRunProperty = L"Clipwright.ActiveRun";
 
 struct ProgressRun;
 
@@ -74,9 +76,11 @@ struct ProgressRun {
   std::uint32_t start_tick = 0;
   HHOOK key_filter = nullptr;
   std::unique_ptr<ProgressObserver> observer;
+  HWND main_window = nullptr;
   // Touched on the dialog's thread only.
   bool worker_done = false;
   int requested_end = -1;
+  bool close_requested = false;  // the program closes once the worker has cleaned up
 };
 
 // While the worker runs, no key reaches the dialog: Enter, Escape, Space and Alt+F4 would
@@ -108,6 +112,11 @@ unsigned __stdcall RunWorker(void* argument) {
 void FinishRun(HWND dialog, ProgressRun* run) {
   run->worker_done = true;
   KillTimer(dialog, kElapsedTimer);
+  // The program was asked to close: nobody waits for 閉じる.
+  if (run->close_requested) {
+    EndDialog(dialog, run->kind == RunKind::kAnalysis ? 2 : 1);
+    return;
+  }
   if (run->kind == RunKind::kAnalysis) {
     EndDialog(dialog, run->requested_end >= 0 ? run->requested_end : (run->abort->load() ? 2 : 1));
     return;
@@ -138,6 +147,8 @@ void StartRun(HWND dialog, ProgressRun* run) {
   SetTimer(dialog, kElapsedTimer, 1000, nullptr);
   if (analysis) run->abort->store(0);
   SetPropW(dialog, kRunProperty, run);
+  run->main_window = GetAncestor(GetWindow(dialog, GW_OWNER), GA_ROOT);
+  if (run->main_window) SetPropW(run->main_window, kActiveRunProperty, run);
   run->key_filter = SetWindowsHookExW(WH_MSGFILTER, FilterProgressKeys, nullptr, GetCurrentThreadId());
   // Started suspended so that the handle is stored before the worker can read it.
   const uintptr_t thread = _beginthreadex(nullptr, 0, RunWorker, run, CREATE_SUSPENDED, nullptr);
@@ -184,12 +195,36 @@ INT_PTR CALLBACK ProgressDialogProc(HWND dialog, UINT message, WPARAM wparam, LP
     case WM_DESTROY:
       if (run && run->key_filter) UnhookWindowsHookEx(run->key_filter);
       RemovePropW(dialog, kRunProperty);
+      if (run && run->main_window) RemovePropW(run->main_window, kActiveRunProperty);
       return FALSE;
   }
   return FALSE;
 }
 
 }  // namespace
+
+bool EndRunForClose(HWND main_window) {
+  auto* run = static_cast<ProgressRun*>(GetPropW(main_window, kActiveRunProperty));
+  if (run == nullptr) return false;
+  run->close_requested = true;
+  // As 中断 does: the tools stop, and the worker removes what the run made.
+  if (run->kind != RunKind::kAnalysis) EnableWindow(GetDlgItem(run->dialog, IDC_PROGRESS_ABORT), FALSE);
+  run->abort->store(1);
+  if (run->worker_done) FinishRun(run->dialog, run);
+  return true;
+}
+
+void WaitForRunEnd(HWND main_window) {
+  const auto going = [&] {
+    const auto* run = static_cast<const ProgressRun*>(GetPropW(main_window, kActiveRunProperty));
+    return run != nullptr && !run->worker_done;
+  };
+  MSG message{};
+  while (going() && GetMessageW(&message, nullptr, 0, 0) > 0) {
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
+}
 
 void CenterOverOwner(HWND dialog) {
   HWND owner = GetWindow(dialog, GW_OWNER);
@@ -206,8 +241,12 @@ int RunProgressDialog(HWND owner, RunKind kind, std::atomic<int>& abort, Progres
   run.kind = kind;
   run.abort = &abort;
   run.worker = std::move(worker);
-  return static_cast<int>(DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
-                                          ProgressDialogProc, reinterpret_cast<LPARAM>(&run)));
+  const auto ended = DialogBoxParamW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDD_PROGRESS), owner,
+                                     ProgressDialogProc, reinterpret_cast<LPARAM>(&run));
+  // The close goes on now, not from inside the dialog: a message that a dialog's loop takes after
+  // its end is dropped.
+  if (run.close_requested && run.main_window) PostMessageW(run.main_window, WM_CLOSE, 0, 0);
+  return static_cast<int>(ended);
 }
 
 }  // namespace clipwright::ui

@@ -24,6 +24,13 @@ using ProgressWorker = std::function<int(RunObserver& observer)>;
 // ends when the worker has ended, with the result the worker returned.
 int RunProgressDialog(HWND owner, RunKind kind, std::atomic<int>& abort, ProgressWorker worker);
 
+// The program is asked to close, or the session to end, while a run goes: the run is aborted as
+// 中断 does, and once its worker has cleaned up, the dialog ends without waiting for 閉じる and
+// `main_window` is posted WM_CLOSE again once the dialog is gone. False when no run goes.
+bool EndRunForClose(HWND main_window);
+// Handles messages until the worker of the run of `main_window` has ended (at once when none goes).
+void WaitForRunEnd(HWND main_window);
+
 // Centres the dialog over its owner, when the owner is wider and taller than the dialog.
 void CenterOverOwner(HWND dialog);
 

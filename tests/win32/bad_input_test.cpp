@@ -3,6 +3,7 @@
 // its own behind. A page is one more PageDoor, a case one more row.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <map>
 #include <ostream>
 #include <string>
@@ -237,6 +238,59 @@ INSTANTIATE_TEST_SUITE_P(
     [](const auto& info) { return std::string(info.param.name); });
 
 using OddInputTest = PageIntakeTest;
+
+// How the program is asked to end: a close request (the close box, Alt+F4, taskkill), or the end
+// of the session (a logoff), which Windows asks first and then tells.
+class CloseDuringRunTest : public PageIntakeTest, public ::testing::WithParamInterface<bool> {};
+
+// Either aborts the run as 中断 does and waits for its clean-up: the window is gone within
+// seconds, the settings are saved, and beside the user's file there is nothing, though a temp
+// copy and a half-made output were there.
+TEST_P(CloseDuringRunTest, LeavesOnlyTheSource) {
+  const bool session_ends = GetParam();
+  const std::string source = work.File("long.mp4");
+  // Large enough that the convert is still going when the close comes.
+  ASSERT_TRUE(MakeClip(source, 20, true, true, "-s 1280x720 -c:v libx264 -preset ultrafast -c:a aac"));
+  settings.SetChecked(IDC_TEMP_COPIES, true);
+  HWND window = main.page(PAGE_CONVERT);
+  DropFiles(GetDlgItem(window, IDC_CONVERT_FILES), {source});
+  ASSERT_EQ(ui::WindowDialog(window).RowCount(IDC_CONVERT_FILES), 1);
+  const std::string saved = folder.File("status.ini");
+  platform::DeleteFileForced(saved);
+
+  HWND main_window = main.window();
+  std::atomic<DWORD> asked{0};
+  std::atomic<LRESULT> may_end{FALSE};
+  std::thread user([&] {
+    // The temp copy and the output exist, and FFmpeg writes: then the program is asked to close.
+    for (int waited = 0; waited < 30000 && platform::ListFolder(work.path()).size() < 3; waited += 20) Sleep(20);
+    Sleep(500);
+    asked = GetTickCount();
+    if (session_ends) {
+      may_end = SendMessageW(main_window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    } else {
+      PostMessageW(main_window, WM_CLOSE, 0, 0);
+    }
+  });
+  SendMessageW(GetDlgItem(window, IDC_CONVERT_RUN), BM_CLICK, 0, 0);
+  user.join();
+  if (session_ends) {
+    // The session ends once the run has cleaned up; the program is then ended without WM_DESTROY.
+    EXPECT_EQ(may_end, TRUE);
+    SendMessageW(main_window, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    EXPECT_TRUE(platform::PathExists(saved));
+  }
+  EXPECT_EQ(main.RunLoopUntilClosed(), 0);
+  EXPECT_LT(GetTickCount() - asked, 10000u);
+  EXPECT_FALSE(IsWindow(main_window));
+  EXPECT_TRUE(platform::PathExists(saved));
+  std::vector<std::string> left;
+  for (const auto& entry : platform::ListFolder(work.path())) left.push_back(entry.name);
+  EXPECT_EQ(left, std::vector<std::string>{"long.mp4"});
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, CloseDuringRunTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "SessionEnds" : "CloseRequest"; });
 
 // A title tag that reads like a stream line is no stream: three rows for three streams, and the
 // audio stream ticked is the one in the output (told apart by their sample rates).
