@@ -1,4 +1,4 @@
-// The portable half of paths.h: splitting a path the way _wsplitpath does.
+// The portable half of paths.h: splitting a path the way _wsplitpath does, and a folder list.
 #include "platform/paths.h"
 
 namespace clipwright::platform {
@@ -25,6 +25,29 @@ PathParts SplitPath(std::string_view path) {
     parts.name = std::string(file);
   }
   return parts;
+}
+
+std::vector<std::string> SplitFolderList(std::string_view list, char list_separator) {
+  std::vector<std::string> folders;
+  std::string folder;
+  bool quoted = false;  // Windows allows a ";" inside quotes; the quotes are no part of the name
+  const auto finish = [&] {
+    if (folder.empty()) return;
+    if (folder.back() != '/' && folder.back() != '\\') folder += PathSeparator();
+    folders.push_back(std::move(folder));
+    folder.clear();
+  };
+  for (const char c : list) {
+    if (c == '"') {
+      quoted = !quoted;
+    } else if (c == list_separator && !quoted) {
+      finish();
+    } else {
+      folder += c;
+    }
+  }
+  finish();
+  return folders;
 }
 
 }  // namespace clipwright::platform

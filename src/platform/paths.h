@@ -3,6 +3,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace clipwright::platform {
 
@@ -25,5 +26,11 @@ char PathSeparator();
 // The extension every program of this system has (".exe" on Windows); empty where programs have
 // none in particular (POSIX).
 std::string_view ProgramExtension();
+
+// The folders of the PATH variable in their order, each ending in a separator.
+std::vector<std::string> PathFolders();
+// A list of folders as PATH holds them, split at `list_separator` (";" on Windows, ":" on POSIX):
+// quotes removed, empty entries left out, each ending in a separator.
+std::vector<std::string> SplitFolderList(std::string_view list, char list_separator);
 
 }  // namespace clipwright::platform

@@ -11,6 +11,7 @@
 #include "common/placement.h"
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
+#include "settings/tool_search.h"
 #include "ui/concatenate_page.h"
 #include "ui/control_ids.h"
 #include "ui/convert_page.h"
@@ -76,7 +77,11 @@ void CenterOnDesktop(HWND main_window) {
 // The boxes of the other pages that status.ini keeps. The split and separate pages update the
 // controls that depend on theirs.
 void LoadPlacementAndSettings(HWND main_window) {
-  const StoredSettings stored = LoadSettings(RecordOf(main_window)->files);
+  const SettingsFiles& files = RecordOf(main_window)->files;
+  StoredSettings stored = LoadSettings(files);
+  // status.ini lives beside the program, so its folder is where the program's tools would be.
+  const platform::PathParts beside = platform::SplitPath(files.settings);
+  FindMissingTools(&stored, beside.drive + beside.directory, platform::PathFolders());
   WindowDialog settings(page_states[PAGE_SETTINGS].window);
   WindowDialog split(page_states[PAGE_SPLIT].window);
   WindowDialog separate(page_states[PAGE_SEPARATE].window);

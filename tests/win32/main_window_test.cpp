@@ -13,6 +13,7 @@
 #include "test_config.h"
 #include "ui/window_dialog.h"
 #include "ui/window_requests.h"
+#include "version.h"
 #include "window_support.h"
 
 namespace clipwright::testing {
@@ -22,7 +23,7 @@ TEST(MainWindow, StartsWithSevenTabsAndOnlyTheSettingsPageShown) {
   TempDir folder;
   MainWindowRun run(folder);
   ASSERT_NE(run.window(), nullptr);
-  EXPECT_EQ(WindowTextOf(run.window()), "Clipwright 0.252");
+  EXPECT_EQ(WindowTextOf(run.window()), CLIPWRIGHT_TITLE);
   EXPECT_EQ(TabTexts(run.tab()),
             (std::vector<std::string>{"設定", "分割", "連結", "多重化", "分離", "変換", "AACGain"}));
   EXPECT_EQ(SendMessageW(run.tab(), TCM_GETCURSEL, 0, 0), 0);

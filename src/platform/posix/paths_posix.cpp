@@ -1,7 +1,9 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 #include <string>
+#include <vector>
 
 #include "platform/paths.h"
 
@@ -19,5 +21,10 @@ std::string ProgramFolder() {
 char PathSeparator() { return '/'; }
 
 std::string_view ProgramExtension() { return {}; }
+
+std::vector<std::string> PathFolders() {
+  const char* value = std::getenv("PATH");
+  return value == nullptr ? std::vector<std::string>{} : SplitFolderList(value, ':');
+}
 
 }  // namespace clipwright::platform

@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/paths.h"
 #include "platform/win32/wide.h"
@@ -26,5 +27,15 @@ std::string ProgramFolder() {
 char PathSeparator() { return '\\'; }
 
 std::string_view ProgramExtension() { return ".exe"; }
+
+std::vector<std::string> PathFolders() {
+  const DWORD needed = GetEnvironmentVariableW(L"PATH", nullptr, 0);
+  if (needed == 0) return {};
+  std::wstring value(needed, L'\0');
+  const DWORD length = GetEnvironmentVariableW(L"PATH", value.data(), needed);
+  if (length == 0 || length >= needed) return {};
+  value.resize(length);
+  return SplitFolderList(Narrow(value), ';');
+}
 
 }  // namespace clipwright::platform
