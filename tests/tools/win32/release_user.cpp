@@ -18,6 +18,7 @@ constexpr int kFileNameCombo = 0x47C;  // the open-file dialog's file name box
 constexpr int kMessageText = 0xFFFF;   // the text of a message box
 
 DWORD program_id = 0;
+HANDLE program = nullptr;
 
 void Say(const std::wstring& line) {
   const std::wstring text = line + L"\n";
@@ -30,14 +31,14 @@ void Say(const std::wstring& line) {
 
 [[noreturn]] void Fail(const std::wstring& why) {
   Say(L"failed: " + why);
+  // A program left waiting at a message box would keep Wine, and the test, waiting too.
+  if (program) TerminateProcess(program, 1);
   ExitProcess(1);
 }
 
 // WM_GETTEXT is carried across processes; GetWindowTextW is not, for controls.
 std::wstring TextOf(HWND window) {
-  DWORD_PTR length = 0;
-  if (!SendMessageTimeoutW(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
-  std::wstring text(length + 1, L'\0');
+  std::wstring text(4096, L'\0');
   DWORD_PTR copied = 0;
   SendMessageTimeoutW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &copied);
   text.resize(copied);
@@ -118,9 +119,6 @@ void ChooseFile(HWND open_button, const std::wstring& path) {
   });
   const HWND name_box = FindControl(dialog, kFileNameCombo);
   SendMessageW(name_box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  if (HWND edit = FindWindowExW(name_box, nullptr, L"Edit", nullptr)) {
-    SendMessageW(edit, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(path.c_str()));
-  }
   PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, IDOK)));
   WaitFor(L"end of the open-file dialog", [dialog] { return !IsWindow(dialog); });
   // The probe's progress dialog closes by itself once the file is in.
@@ -144,27 +142,13 @@ std::wstring Run(HWND run_button) {
   return summary;
 }
 
-std::wstring ProductVersion(const std::wstring& exe) {
-  DWORD ignored = 0;
-  const DWORD size = GetFileVersionInfoSizeW(exe.c_str(), &ignored);
-  std::string data(size, '\0');
-  wchar_t* value = nullptr;
-  UINT length = 0;
-  if (size == 0 || !GetFileVersionInfoW(exe.c_str(), 0, size, data.data()) ||
-      !VerQueryValueW(data.data(), L"\\StringFileInfo\\041104B0\\ProductVersion", reinterpret_cast<void**>(&value), &length)) {
-    return L"(none)";
-  }
-  return std::wstring(value, length > 0 ? length - 1 : 0);
-}
-
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
   if (argc != 4) Fail(L"usage: release_user <clipwright.exe> <clip> <mp3>");
   const std::wstring exe = argv[1];
-  Say(L"version: " + ProductVersion(exe));
 
-  std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/") + 1);
+  const std::wstring folder = exe.substr(0, exe.find_last_of(L"\\/") + 1);
   std::wstring command = L"\"" + exe + L"\"";
   STARTUPINFOW startup{};
   startup.cb = sizeof startup;
@@ -173,6 +157,7 @@ int wmain(int argc, wchar_t** argv) {
     Fail(L"the program did not start");
   }
   program_id = process.dwProcessId;
+  program = process.hProcess;
   const HWND main = WaitFor(L"main window", [] { return FindProgramWindow(L"CLIPWRIGHT", [](HWND) { return true; }); });
   Say(L"title: " + TextOf(main));
   Say(L"ffmpeg: " + TextOf(FindControl(main, IDC_FFMPEG_PATH)));
