@@ -130,9 +130,11 @@ void ChooseFile(HWND open_button, const std::wstring& path) {
 std::wstring Run(HWND run_button) {
   Click(run_button);
   std::wstring summary;
+  // The summary is shown a moment before 閉じる takes the place of 中断.
   const HWND dialog = WaitFor(L"summary", [&summary]() -> HWND {
     const HWND d = ProgressDialog();
-    if (!d) return nullptr;
+    const HWND close = d ? FindControl(d, IDC_PROGRESS_CLOSE) : nullptr;
+    if (!close || !IsWindowVisible(close)) return nullptr;
     summary = TextOf(FindControl(d, IDC_PROGRESS_STATUS));
     return summary.rfind(L"作成結果", 0) == 0 ? d : nullptr;
   });
