@@ -1,6 +1,7 @@
 #include "ui/concatenate_page.h"
 
 #include "jobs/job_plans.h"
+#include "jobs/join_check.h"
 #include "ui/control_ids.h"
 #include "ui/job_dialog.h"
 #include "ui/list_page.h"
@@ -11,11 +12,18 @@
 namespace clipwright::ui {
 namespace {
 
-// The listed files joined in list order, with the streams checked in the stream list.
+// The listed files joined in list order, with the streams checked in the stream list. Files
+// whose streams differ from the first's are named first, and nothing runs unless the user says so.
 void Run(HWND page, FileList& files) {
   WindowDialog controls(page);
+  const std::vector<InputFile> listed = ListedFiles(controls, kConcatenateList, files);
+  const std::vector<JoinMismatch> mismatches = CompareForJoin(listed);
+  if (!mismatches.empty() &&
+      controls.MessageBox(JoinQuestion(mismatches), kJoinQuestionCaption, kMessageYesNo) != kAnswerYes) {
+    return;
+  }
   ConcatenateRequest request;
-  for (const InputFile& file : ListedFiles(controls, kConcatenateList, files)) {
+  for (const InputFile& file : listed) {
     request.paths.push_back(file.path);
     request.stamps.push_back(file.stamp);
   }

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ui/control_ids.h"
@@ -37,6 +38,22 @@ TEST_F(PageJobTest, ConcatenateJoinsThreeFilesBesideTheLast) {
   EXPECT_EQ(StreamKinds(work.File("c_1.mp4")), (Kinds{"Video", "Audio"}));
   EXPECT_NEAR(PlayTime(work.File("c_1.mp4")), 3, 0.3);
   EXPECT_FALSE(platform::PathExists(work.File("input.txt")));
+}
+
+TEST_F(PageJobTest, AJoinOfDifferentSizesAsksFirstAndNoMakesNothing) {
+  const std::string second = work.File("夏休み_2.mp4");
+  ASSERT_TRUE(MakeClip(second, 1, true, true, "-s 320x240 -c:v libx264 -preset ultrafast -g 25 -c:a aac -shortest"));
+  const std::vector<std::string> inputs{CopyClip(clips->both, "a.mp4"), second};
+  HWND window = main.page(PAGE_CONCATENATE);
+  DropFiles(GetDlgItem(window, IDC_CONCAT_FILES), inputs);
+  const std::vector<std::string> before = work.Names();
+  ShownBox box;
+  std::thread user([&] { box = AnswerNextMessageBox(IDNO); });
+  SendMessageW(GetDlgItem(window, IDC_CONCAT_RUN), BM_CLICK, 0, 0);
+  user.join();
+  EXPECT_EQ(box.caption, "連結確認");
+  EXPECT_NE(box.text.find("2: 夏休み_2.mp4 — 映像 320x240（1 本目は 160x120）"), std::string::npos) << box.text;
+  EXPECT_EQ(work.Names(), before);
 }
 
 TEST_F(PageJobTest, SeparateWithAudioOnlyTakesTheAudioOfEachFile) {
