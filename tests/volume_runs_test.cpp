@@ -127,7 +127,7 @@ void ExpectCounts(const RunSummary& summary, int successes, int failures) {
   EXPECT_TRUE(summary.left_behind.empty());
 }
 
-enum Option { kStripTags = 1, kAudioOnly = 2, kMetadata = 4, kReadOnly = 8 };
+enum Option { kStripTags = 1, kAudioOnly = 2, kMetadata = 4, kReadOnly = 8, kDamage = 16 };
 
 struct RealFile {
   const char* name;
@@ -284,6 +284,12 @@ TEST_P(VolumeFailureTest, FailsTheFileAndLeavesOnlyTheSource) {
     answer = c.answer;
     // For the tag removal: an application that left a file too short to hold a tag.
     if (c.options & kStripTags) platform::WriteWholeFile(folder + "temp0001.mp3", "0123456789");
+    // An application that garbled frames in the middle: every packet is still there to list.
+    if (c.options & kDamage) {
+      std::string bytes = Bytes(folder + "temp0001.mp3");
+      for (std::size_t i = bytes.size() / 3; i < bytes.size() / 3 + 3000 && i < bytes.size(); ++i) bytes[i] = static_cast<char>(i * 37 + 11);
+      platform::WriteWholeFile(folder + "temp0001.mp3", bytes);
+    }
     return true;
   });
   List(listed, c.streams);
@@ -322,6 +328,8 @@ INSTANTIATE_TEST_SUITE_P(
                     {"done\r\n", 1}},
         FailureCase{"MetadataPass", "a.mp3", Source::kToneMp3, kMp3, {Stage::kRemovingMetadata, Stage::kMetadataFailed},
                     kMetadata, SCAN_JOB, {"Error writing trailer\r\n", 1}},
+        FailureCase{"DecodeAfterTheApplication", "a.mp3", Source::kToneMp3, kMp3, {Stage::kCheckFailed}, kDamage,
+                    SCAN_GAIN_APPLY, {"done\r\n"}},
         FailureCase{"TagRemoval", "a.mp3", Source::kToneMp3, kMp3, {Stage::kRemovingTags, Stage::kTagsFailed},
                     kStripTags, SCAN_GAIN_APPLY, {"done\r\n"}}),
     [](const auto& info) { return std::string(info.param.name); });

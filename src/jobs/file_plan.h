@@ -131,6 +131,9 @@ struct OutputExpectation {
   // A cut of an audio file: how long its audio plays, give or take audio_frame seconds.
   std::optional<double> audio_length;
   double audio_frame = 0;
+  // A file a tool changed in place (AACGain rewrites the audio frames): it must also decode to
+  // its end without an error, which its packets alone do not show.
+  bool decodes = false;
 };
 
 struct FilePlan {

@@ -70,11 +70,51 @@ CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output)
   return command;
 }
 
-CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
-                        const std::atomic<int>& abort) {
-  // How long one wait for the listing may block before the abort flag is looked at again.
-  constexpr int kWaitMs = 40;
-  constexpr std::size_t kChunkLimit = 1024 * 1024;
+CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -v error -xerror -i").AddQuoted(output);
+  command.AddWords("-f null -");
+  return command;
+}
+
+namespace {
+
+// How long one wait for FFmpeg may block before the abort flag is looked at again.
+constexpr int kWaitMs = 40;
+constexpr std::size_t kChunkLimit = 1024 * 1024;
+
+// Reading only: FFmpeg may be ended at any moment.
+void Stop(platform::ChildProcess& child) {
+  child.Terminate();
+  while (!child.WaitForExit(kWaitMs)) {
+  }
+}
+
+// At the error level FFmpeg prints nothing but errors.
+CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, const std::atomic<int>& abort) {
+  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(DecodeCommand(ffmpeg, output).Text());
+  if (!child) return Failed(CheckFailure::kUnreadable);
+  bool printed = false;
+  const auto take = [&] {
+    const std::string chunk = child->ReadAvailable(kChunkLimit);
+    printed = printed || chunk.find_first_not_of(" \r\n") != std::string::npos;
+    return !chunk.empty();
+  };
+  while (!child->HasExited()) {
+    if (abort.load() != 0) {
+      Stop(*child);
+      return CheckResult{CheckFailure::kNone, 0, 0, true};
+    }
+    child->WaitForOutputOrExit(kWaitMs);
+    take();
+  }
+  while (take()) {
+  }
+  return child->ExitCode() == 0 && !printed ? CheckResult{} : Failed(CheckFailure::kDecodeError);
+}
+
+CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                         const std::atomic<int>& abort) {
   const std::unique_ptr<platform::ChildProcess> child =
       platform::ChildProcess::Start(ListingCommand(ffmpeg, output).Text());
   if (!child) return Failed(CheckFailure::kUnreadable);
@@ -87,11 +127,7 @@ CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, co
     return !chunk.empty();
   };
   // The listing only reads the file: it may be ended at any moment.
-  const auto stop = [&] {
-    child->Terminate();
-    while (!child->WaitForExit(kWaitMs)) {
-    }
-  };
+  const auto stop = [&] { Stop(*child); };
   for (;;) {
     if (abort.load() != 0) {
       stop();
@@ -119,6 +155,15 @@ CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, co
                       : Failed(CheckFailure::kUnreadable);
   }
   return JudgeListing(reader.streams(), expected);
+}
+
+}  // namespace
+
+CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                        const std::atomic<int>& abort) {
+  const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort);
+  if (!listed.passed() || !expected.decodes) return listed;
+  return CheckDecoding(ffmpeg, output, abort);
 }
 
 }  // namespace clipwright

@@ -23,6 +23,7 @@ enum class CheckFailure {
   kNotKeyframe,  // the cut does not start on a keyframe
   kPacketCount,  // first: video packets asked for; second: found
   kLength,       // first, second: milliseconds asked for and found
+  kDecodeError,  // it does not decode to its end without an error
 };
 
 struct CheckResult {
@@ -39,8 +40,11 @@ CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputE
 // The command that lists every packet of every stream of `output`.
 CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
 
+// The command that decodes every stream of `output` to its end, stopping at the first error.
+CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output);
+
 // Lists `output` with FFmpeg and judges it. A cut's listing is read whole; any other ends as
-// soon as every stream has shown a packet.
+// soon as every stream has shown a packet. An output that must decode is then decoded whole.
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort);
 

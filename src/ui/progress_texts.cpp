@@ -49,6 +49,8 @@ std::string CheckFailureText(const StageEvent& event) {
       return "映像のフレームが " + first + " 個のはずが " + second + " 個です";
     case CheckFailure::kLength:
       return "再生時間が " + Seconds(event.first) + " 秒のはずが " + Seconds(event.second) + " 秒です";
+    case CheckFailure::kDecodeError:
+      return "最後まで再生できません";
     case CheckFailure::kNone:
       break;
   }

@@ -109,6 +109,7 @@ FilePlan VolumeFile(const InputFile& input, const VolumeRequest& request, const 
     file.steps.push_back(std::move(strip));
   }
 
+  file.expected.decodes = true;
   file.final_name.kind = FinalName::Kind::kNumbered;
   file.final_name.stem = parts.drive + parts.directory + parts.name + "_";
   file.final_name.extension = extension;
