@@ -39,6 +39,7 @@ enum class Stage {
   kNoAudioTrack,        // volume: no AAC or MP3 audio to change
   kNoInput,             // multiplex: no stream of either file is checked
   kSourceChanged,       // text: an input that has changed since it was added
+  kSetAside,            // text: why the check before the run found the file cannot be made
   kCommandRefused,      // text: the command; number: its length count
   kMakingTempCopies,
   kTempCopyFailed,      // text: the listed file

@@ -1,7 +1,7 @@
 #include "ui/concatenate_page.h"
 
 #include "jobs/job_plans.h"
-#include "jobs/join_check.h"
+#include "jobs/batch_checks.h"
 #include "ui/control_ids.h"
 #include "ui/job_dialog.h"
 #include "ui/list_page.h"
@@ -17,7 +17,7 @@ namespace {
 void Run(HWND page, FileList& files) {
   WindowDialog controls(page);
   const std::vector<InputFile> listed = ListedFiles(controls, kConcatenateList, files);
-  const std::vector<JoinMismatch> mismatches = CompareForJoin(listed);
+  const std::vector<FileProblem> mismatches = CompareForJoin(listed);
   if (!mismatches.empty() &&
       controls.MessageBox(JoinQuestion(mismatches), kJoinQuestionCaption, kMessageYesNo) != kAnswerYes) {
     return;

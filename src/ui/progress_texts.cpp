@@ -111,6 +111,8 @@ std::optional<ProgressText> StageText(RunKind kind, const StageEvent& event) {
       return Process("ストリームが選択されていません。");
     case Stage::kSourceChanged:
       return Process("ファイルが追加後に変更されたか、見つかりません。もう一度追加して下さい： " + event.text);
+    case Stage::kSetAside:
+      return Process("実行前の確認で処理しないことにしました： " + event.text);
     case Stage::kCommandRefused:
       // The piece commands of a split say it in the line itself: a box per piece would be many.
       if (kind == RunKind::kSplitAtKeyframes) return Process(CommandTooLongText(static_cast<int>(event.number), " "));

@@ -169,7 +169,8 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
     FinishedDialog seen;
     std::vector<ShownBox> told;
     {
-      MessageBoxAnswerer boxes(IDOK);
+      // Yes to the check before a batch: the files it names are set aside and the others run.
+      MessageBoxAnswerer boxes(IDYES);
       std::thread user([&] { seen = CloseFinishedDialog(60000); });
       SendMessageW(GetDlgItem(window, c.door.run_button), BM_CLICK, 0, 0);
       user.join();
@@ -195,6 +196,8 @@ TEST_P(BadInputTest, EndsInTheProgramsOwnMessageAndLosesNothing) {
 
 const char* const kFailed = "ファイルの変換に失敗しました。";
 const char* const kChanged = "ファイルが追加後に変更されたか、見つかりません。もう一度追加して下さい： ";
+const char* const kChecked = "次のファイルは処理できません。";
+const char* const kSetAside = "実行前の確認で処理しないことにしました： ";
 const std::string kEmoji = "\xF0\x9F\x8E\xAC";  // outside the BMP: a pair of surrogates
 
 INSTANTIATE_TEST_SUITE_P(
@@ -204,20 +207,20 @@ INSTANTIATE_TEST_SUITE_P(
         BadInput{"EmptyFile", kConvert, {"empty.mp4"}, Content::kEmpty},
         BadInput{"TruncatedMp4", kConvert, {"cut.mp4"}, Content::kHalfClip},
         BadInput{"VanishesBeforeTheRun", kConvert, {"gone.mp4"}, Content::kClip, false, false, Meanwhile::kFilesGo,
-                 "", 0, kChanged},
+                 kChecked, 0, std::string(kSetAside) + "見つからないか"},
         BadInput{"VanishesBeforeItsTempCopy", kConvert, {"gone.mp4"}, Content::kClip, true, false, Meanwhile::kFilesGo,
-                 "", 0, kChanged},
+                 kChecked, 0, std::string(kSetAside) + "見つからないか"},
         BadInput{"NamesWithQuoteAmpersandPercentExclamationAndEmoji", kConcatenate,
                  {"Don't & 100% !.mp4", kEmoji + " clip.mp4"}, Content::kClip, false, false, Meanwhile::kNothing, "", 1,
                  "ファイルの連結に成功しました。", {kEmoji + " clip_1.mp4"}},
         BadInput{"EmojiNameOnATempCopy", kConvert, {"%!&'" + kEmoji + ".mp4"}, Content::kClip, true, false,
                  Meanwhile::kNothing, "", 1, "ファイルの変換に成功しました。", {"%!&'" + kEmoji + "_1.mp4"}},
         BadInput{"PathOf259Characters", kConvert, {"259"}, Content::kClip, false, false, Meanwhile::kNothing,
-                 "コマンドラインが長くなり過ぎです。", 0, "コマンドの作成に失敗しました。"},
-        BadInput{"ReadOnlyFolder", kConvert, {"locked.mp4"}, Content::kClip, false, true, Meanwhile::kNothing, "", 0,
-                 "出力ファイル名を決められませんでした： "},
+                 kChecked, 0, std::string(kSetAside) + "コマンドが長すぎます"},
+        BadInput{"ReadOnlyFolder", kConvert, {"locked.mp4"}, Content::kClip, false, true, Meanwhile::kNothing, kChecked, 0,
+                 std::string(kSetAside) + "出力先のフォルダーに書き込めません"},
         BadInput{"ReadOnlyFolderForTheConcatList", kConcatenate, {"a.mp4", "b.mp4"}, Content::kClip, false, true,
-                 Meanwhile::kNothing, "", 0, "連結リストを作成出来ませんでした： "},
+                 Meanwhile::kNothing, kChecked, 0, std::string(kSetAside) + "出力先のフォルダーに書き込めません"},
         BadInput{"MissingFfmpeg", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegGoes,
                  "ffmpeg.exeがありません。", 0, "FFmpeg.exeがありません。"},
         BadInput{"ToolCrashesMidRun", kConvert, {"a.mp4"}, Content::kClip, false, false, Meanwhile::kFfmpegCrashes, "",
@@ -232,9 +235,9 @@ INSTANTIATE_TEST_SUITE_P(
                  "ファイルの分割に失敗しました。"},
         BadInput{"TruncatedMp3OnTheVolumePage", kVolume, {"cut.mp3"}, Content::kHalfClip},
         BadInput{"VanishesBeforeTheVolumeRun", kVolume, {"gone.mp4", "a.mp4"}, Content::kClip, false, false,
-                 Meanwhile::kFilesGo, "", 0, "ゲイン適用に失敗しました。"},
+                 Meanwhile::kFilesGo, kChecked, 0, "ゲイン適用に失敗しました。"},
         BadInput{"VolumeIntoAReadOnlyFolder", kVolume, {"locked.mp4"}, Content::kClip, false, true,
-                 Meanwhile::kNothing, "", 0, "ゲイン適用に失敗しました。"}),
+                 Meanwhile::kNothing, kChecked, 0, "ゲイン適用に失敗しました。"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 using OddInputTest = PageIntakeTest;

@@ -85,6 +85,25 @@ TEST_F(PageJobTest, MultiplexJoinsAVideoOnlyAndAnAudioOnlyFile) {
   EXPECT_EQ(StreamKinds(work.File("tone_1.mkv")), (Kinds{"Video", "Audio"}));
 }
 
+// A source gone after it was added is named before anything runs; "run the others" makes them.
+TEST_F(PageJobTest, AConvertBatchNamesAGoneSourceFirstAndMakesTheOthers) {
+  HWND window = main.page(PAGE_CONVERT);
+  const std::vector<std::string> inputs{CopyClip(clips->both, "a.mp4"), CopyClip(clips->both, "b.mp4"),
+                                        CopyClip(clips->both, "c.mp4")};
+  DropFiles(GetDlgItem(window, IDC_CONVERT_FILES), inputs);
+  ASSERT_TRUE(platform::DeleteFileForced(inputs[1]));
+  ShownBox box;
+  std::thread user([&] { box = AnswerNextMessageBox(IDYES); });
+  const std::string summary = RunJob(window, IDC_CONVERT_RUN);
+  user.join();
+  EXPECT_EQ(box.text, "次のファイルは処理できません。\r\n\r\n2: b.mp4 — 見つからないか、追加後に変更されています\r\n\r\n"
+                      "ほかのファイルを処理しますか？");
+  EXPECT_EQ(summary, "作成結果\r\n成功： 2 ファイル\r\n失敗： 1 ファイル");
+  EXPECT_TRUE(platform::PathExists(work.File("a_1.mp4")));
+  EXPECT_TRUE(platform::PathExists(work.File("c_1.mp4")));
+  EXPECT_FALSE(platform::PathExists(work.File("b_1.mp4")));
+}
+
 // With 別FFmpegを使う checked, analysis and jobs run the alternative FFmpeg: the main path names
 // a program that is no FFmpeg at all.
 TEST_F(PageJobTest, ConvertFollowsEachFilesFlagsCodecOptionsAndSpeedWithTheAlternativeFfmpeg) {

@@ -1,9 +1,12 @@
-#include "jobs/join_check.h"
+#include "jobs/batch_checks.h"
 
 #include <gtest/gtest.h>
 
 #include <string>
 #include <vector>
+
+#include "jobs/job_plans.h"
+#include "support/temp_dir.h"
 
 namespace clipwright {
 namespace {
@@ -68,6 +71,29 @@ TEST(JoinQuestion, ListsTenFilesAndCountsTheRest) {
   EXPECT_NE(text.find("11: 夏休み_11.mp4"), std::string::npos);
   EXPECT_EQ(text.find("12: "), std::string::npos);
   EXPECT_NE(text.find("ほか 2 ファイル"), std::string::npos);
+}
+
+// The checks the window test does not reach: a command or a name too long, found before the run.
+TEST(BatchCheck, FindsWhatWouldFailInTheMiddleOfTheRun) {
+  testing::TempDir dir;
+  RunSettings settings;
+  settings.ffmpeg = "ffmpeg";
+  ConvertRequest request;
+  request.container = "mp4";
+  for (const std::string& name : {std::string("fine.mp4"), std::string(200, 'a') + ".mp4", std::string(258 - dir.path().size(), 'n')}) {
+    request.files.push_back(InputFile{dir.Write(name, "x"), {{0, kVideo}}});
+  }
+  request.choices.video_codec = "libx264";
+  RunPlan plan = PlanConvert(request, settings);
+  const std::vector<FileProblem> problems = CheckBatch(plan, settings);
+  ASSERT_EQ(problems.size(), 2u);
+  EXPECT_EQ(problems[0].position, 2);
+  EXPECT_EQ(problems[0].difference.rfind("コマンドが長すぎます（", 0), 0u) << problems[0].difference;
+  EXPECT_EQ(problems[1].difference, "出力ファイルの名前を決められません");
+  SetAside(&plan, problems);
+  EXPECT_FALSE(plan.files[0].refused);
+  ASSERT_TRUE(plan.files[2].refused);
+  EXPECT_EQ(plan.files[2].refused->text, "出力ファイルの名前を決められません");
 }
 
 }  // namespace
