@@ -163,8 +163,6 @@ bool TakesNewFiles(const std::string& beside) {
   return !probe.empty() && platform::DeleteFileForced(probe);
 }
 
-bool FitsAPath(const std::string& path) { return !path.empty() && FitToPathBuffer(path) == path; }
-
 // `writable`: the folders found to take new files, or not, so far.
 std::optional<std::string> ProblemOf(const FilePlan& file, const RunSettings& settings, std::map<std::string, bool>& writable) {
   for (std::size_t i = 0; i < file.inputs.size(); ++i) {
@@ -189,7 +187,7 @@ std::optional<std::string> ProblemOf(const FilePlan& file, const RunSettings& se
   } else if (file.final_name.kind == FinalName::Kind::kReplace) {
     final_name = file.final_name.path;
   }
-  if (!FitsAPath(start) || !FitsAPath(final_name)) return "出力ファイルの名前を決められません";
+  if (start.empty() || final_name.empty()) return "出力ファイルの名前を決められません";
   CommandNames names;
   names.inputs = file.inputs;
   if (file.temp_copies) {
