@@ -158,7 +158,7 @@ struct RunPlan {
   // A run that ends before its first file still shows its counts (every file failed).
   bool counts_early_end = true;
   // Each output is read back while the next file is made: for many small outputs, whose check
-  // would otherwise cost about as much as making them.
+  // would otherwise cost about as much as making them, and for outputs decoded whole.
   bool overlap_checks = false;
 };
 

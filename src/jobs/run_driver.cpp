@@ -73,7 +73,8 @@ class FileRun {
 
   // The output is read back, and only then takes its final name. 中断 pressed while it is read
   // stops the check, and the output goes; a check started before, while the next file was made,
-  // belongs to a file that was finished before 中断 and is waited for (it reads one small piece).
+  // belongs to a file that was finished before 中断 and is waited for (it reads one small piece, or
+  // decodes an output AACGain changed once, as long as AACGain itself took to read it).
   FileOutcome Finish() {
     const CheckResult check = check_.valid() ? check_.get() : Check(abort_);
     const FileOutcome outcome = Judge(check);

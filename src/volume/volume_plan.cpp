@@ -143,6 +143,9 @@ RunPlan PlanVolume(const VolumeRequest& request, const RunSettings& settings) {
   plan.needs_aacgain = true;
   // A run that cannot start shows why, and no counts.
   plan.counts_early_end = false;
+  // Each output is decoded whole once AACGain has changed it; the next file's AACGain runs
+  // meanwhile, on another core.
+  plan.overlap_checks = true;
   const std::string metadata_options = GeneralOptions(settings, kMetadataOptionsFirst);
   for (const InputFile& input : request.files) plan.files.push_back(VolumeFile(input, request, settings, metadata_options));
   return plan;
