@@ -4,9 +4,13 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <ostream>
+#include <set>
 #include <string>
+#include <thread>
+#include <utility>
 #include <vector>
 
 #include "analysis/error_list.h"
@@ -80,7 +84,10 @@ TEST(PathsFromDrop, TakesFilesOnlyAndASingleTargetTakesTheFirst) {
 // The page's half of the intake: what lands in it, and the split page's failed scans.
 class RecordingSink : public IntakeSink {
  public:
-  void Added(const ProbedFile& file) override { added.push_back(file); }
+  void Added(const ProbedFile& file) override {
+    added.push_back(file);
+    threads.insert(std::this_thread::get_id());
+  }
   void SplitScanFailed(bool forget_file) override { scan_failures.push_back(forget_file); }
 
   std::vector<std::string> Paths() const {
@@ -91,6 +98,7 @@ class RecordingSink : public IntakeSink {
 
   std::vector<ProbedFile> added;
   std::vector<bool> scan_failures;  // forget_file of each
+  std::set<std::thread::id> threads;
 };
 
 // A batch with FFmpeg configured and error.txt in the test's folder.
@@ -206,6 +214,67 @@ TEST(AnalyseFiles, AnAbortEndsTheBatchAfterTheRunningProbe) {
   EXPECT_TRUE(outcome.aborted);
   EXPECT_EQ(intake.observer.abort_allowed(), std::vector<bool>{false});
 }
+
+struct BatchCase {
+  const char* name;
+  std::vector<std::pair<int, bool>> files;  // how long the stand-in probes each (ms), and whether it reads
+  int listed;
+  bool abort;  // 中断 two seconds into the batch
+  std::vector<int> added, not_added;
+};
+
+void PrintTo(const BatchCase& c, std::ostream* os) { *os << c.name; }
+
+class ProbesAtOnceTest : public ::testing::TestWithParam<BatchCase> {};
+
+// A stand-in FFmpeg (tests/tools/scripted_probe) takes as long as each file says, so that later
+// files finish first: four probes at once must fill the page (from the calling thread) and
+// error.txt and tell every text as one probe at a time does.
+TEST_P(ProbesAtOnceTest, TheBatchEndsAsOneProbeAtATimeEndsIt) {
+  const BatchCase& c = GetParam();
+  TempDir scripts;
+  std::vector<std::string> paths, added;
+  for (const auto& [wait_ms, readable] : c.files) {
+    const std::string name = std::to_string(paths.size());
+    paths.push_back(scripts.Write(name + ".m4a", std::to_string(wait_ms) + (readable ? "\n Stream #0:0: " : "\n") + name + "\n"));
+  }
+  std::string errors = kBom;
+  for (const int k : c.added) added.push_back(paths[k]);
+  for (const int k : c.not_added) errors += kLine + paths[k] + "'\r\n";
+  Intake runs[2];
+  std::chrono::duration<double> times[2];
+  for (const int at_once : {1, 4}) {
+    Intake& intake = runs[at_once / 4];
+    intake.request = {paths, testing::TestToolPath("scripted_probe"), c.listed, false, nullptr, intake.dir.path(), at_once};
+    const auto start = std::chrono::steady_clock::now();
+    std::jthread user([&] {
+      if (c.abort) std::this_thread::sleep_for(std::chrono::seconds(2));
+      intake.abort = c.abort;
+    });
+    EXPECT_EQ(intake.Run().aborted, c.abort);
+    times[at_once / 4] = std::chrono::steady_clock::now() - start;
+    EXPECT_EQ(intake.sink.Paths(), added);
+    EXPECT_EQ(intake.ErrorList(), errors);
+    EXPECT_EQ(intake.sink.threads, std::set{std::this_thread::get_id()});
+  }
+  EXPECT_EQ(runs[1].observer.files(), runs[0].observer.files());
+  EXPECT_EQ(runs[1].observer.stages(), runs[0].observer.stages());
+  EXPECT_EQ(runs[1].observer.outputs(), runs[0].observer.outputs());
+  // An abort ends every stand-in at once: none waits its 30 s, nor the 10 s granted after "q".
+  EXPECT_LT(times[1].count(), c.abort ? 8 : times[0].count() * 0.8);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Batches, ProbesAtOnceTest,
+    ::testing::Values(
+        BatchCase{"LaterFilesFinishFirst", {{900, true}, {400, false}, {300, true}, {100, false}, {0, true}}, 0, false,
+                  {0, 2, 4}, {1, 3}},
+        // File 3 is probed ahead while the list has room, and turned down at its turn.
+        BatchCase{"TheListFillsAtTheSameFile", {{600, true}, {0, false}, {600, true}, {0, true}, {0, false}},
+                  FILE_CAPACITY - 2, false, {0, 2}, {1, 3, 4}},
+        BatchCase{"AnAbortStopsEveryProbe", {{0, true}, {0, false}, {30000, true}, {30000, true}, {0, true}}, 0, true,
+                  {0}, {1, 2}}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(ErrorList, OneMarkForAllLinesAndAnUnwritableFolderLosesOnlyTheLine) {
   TempDir dir;

@@ -1,6 +1,7 @@
 // File intake: the files a page is given (chosen in the open-file dialog or dropped) are probed
-// one after another on the analysis worker; each that can be read lands in the page, each that
-// cannot is listed in error.txt. The split page's file is then scanned for its frames.
+// on the analysis worker, several at once, and taken in order: each that can be read lands in
+// the page, each that cannot is listed in error.txt. The split page's file is then scanned for
+// its frames.
 #pragma once
 
 #include <atomic>
@@ -24,6 +25,9 @@ std::vector<std::string> PathsFromOpenDialog(std::u16string_view buffer);
 // single-file target keeps only the first file.
 std::vector<std::string> PathsFromDrop(const std::vector<std::string>& dropped, bool single_file);
 
+// How many files a batch probes at the same time: one per processor core, at most four.
+int ProbesAtOnce();
+
 struct IntakeRequest {
   std::vector<std::string> paths;  // the batch, in order
   std::string ffmpeg;
@@ -35,6 +39,8 @@ struct IntakeRequest {
   SplitPageState* split = nullptr;
   // Folder of error.txt, ending in a separator; empty means the executable's folder.
   std::string error_folder;
+  // However many run at once, the files are taken, turned down and reported in batch order.
+  int probes_at_once = ProbesAtOnce();
 };
 
 // Where the files of a batch land: the page. Called on the worker thread.
@@ -55,7 +61,8 @@ struct IntakeOutcome {
   bool split_ready() const { return !not_added && !aborted && !scan_failed; }
 };
 
-// The analysis worker: probes every path of the batch in order.
+// The analysis worker: probes the paths of the batch and takes them in order. The sink and the
+// observer are called on the calling thread only.
 IntakeOutcome AnalyseFiles(const IntakeRequest& request, IntakeSink& sink, RunObserver& observer,
                            const std::atomic<int>& abort);
 
