@@ -261,7 +261,7 @@ TEST_P(ProbesAtOnceTest, TheBatchEndsAsOneProbeAtATimeEndsIt) {
   EXPECT_EQ(runs[1].observer.stages(), runs[0].observer.stages());
   EXPECT_EQ(runs[1].observer.outputs(), runs[0].observer.outputs());
   // An abort ends every stand-in at once: none waits its 30 s, nor the 10 s granted after "q".
-  EXPECT_LT(times[1].count(), c.abort ? 8 : times[0].count() * 0.8);
+  EXPECT_LT(times[1].count(), c.abort ? 8 : times[0].count() * 0.9);
 }
 
 INSTANTIATE_TEST_SUITE_P(
