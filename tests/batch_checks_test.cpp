@@ -75,14 +75,15 @@ TEST(JoinQuestion, ListsTenFilesAndCountsTheRest) {
   EXPECT_NE(text.find("ほか 2 ファイル"), std::string::npos);
 }
 
-// A command too long is found before the run, and only its file is set aside.
+// A command too long is found before the run, and only its file is set aside: an input path of 250
+// characters and its output make it longer than the limit, wherever the test folder is.
 TEST(BatchCheck, FindsACommandTooLongBeforeTheRun) {
   testing::TempDir dir;
   RunSettings settings;
   settings.ffmpeg = "ffmpeg";
   ConvertRequest request;
   request.container = "mp4";
-  for (const std::string& name : {std::string("fine.mp4"), std::string(200, 'a') + ".mp4"}) {
+  for (const std::string& name : {std::string("fine.mp4"), std::string(246 - dir.path().size(), 'a') + ".mp4"}) {
     request.files.push_back(InputFile{dir.Write(name, "x"), {{0, kVideo}}});
   }
   RunPlan plan = PlanConvert(request, settings);
