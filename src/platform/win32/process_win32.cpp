@@ -131,14 +131,26 @@ class Win32Child : public ChildProcess {
       WaitForSingleObject(event_.get(), 1000);
     }
     DWORD got = 0;
-    if (GetOverlappedResult(output_.get(), &overlapped_, &got, FALSE)) {
-      ready_.append(buffer_.data(), got);
-      pending_ = false;
-      return true;
+    bool done = GetOverlappedResult(output_.get(), &overlapped_, &got, FALSE);
+    if (!done && GetLastError() == ERROR_IO_INCOMPLETE) {
+      // Once the child has exited its last bytes, or the end of the pipe, are on the way. Under
+      // Wine they can be neither in the pipe nor in the buffer for a moment; wait for them, so
+      // that a reader that stops at the first empty read after the exit misses nothing. A
+      // grandchild that holds the pipe open costs this wait once.
+      if (drain_wait_ms_ == 0 || !HasExited()) return false;
+      const DWORD started = GetTickCount();
+      WaitForSingleObject(event_.get(), drain_wait_ms_);
+      const DWORD waited = GetTickCount() - started;
+      drain_wait_ms_ = waited >= drain_wait_ms_ ? 0 : drain_wait_ms_ - waited;
+      done = GetOverlappedResult(output_.get(), &overlapped_, &got, FALSE);
+      if (!done && GetLastError() == ERROR_IO_INCOMPLETE) return false;
     }
-    if (GetLastError() == ERROR_IO_INCOMPLETE) return false;
     pending_ = false;
-    ended_ = true;  // ERROR_BROKEN_PIPE: every writer has closed its end
+    if (done) {
+      ready_.append(buffer_.data(), got);
+    } else {
+      ended_ = true;  // ERROR_BROKEN_PIPE: every writer has closed its end
+    }
     return true;
   }
 
@@ -162,6 +174,7 @@ class Win32Child : public ChildProcess {
   std::string ready_;
   bool pending_ = false;
   bool ended_ = false;
+  DWORD drain_wait_ms_ = 2000;
 };
 
 // The job of every child. Its one handle is never closed by this program: the system closes it
