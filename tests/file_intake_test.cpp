@@ -228,8 +228,8 @@ void PrintTo(const BatchCase& c, std::ostream* os) { *os << c.name; }
 class ProbesAtOnceTest : public ::testing::TestWithParam<BatchCase> {};
 
 // A stand-in FFmpeg (tests/tools/scripted_probe) takes as long as each file says, so that later
-// files finish first: four probes at once must fill the page (from the calling thread) and
-// error.txt and tell every text as one probe at a time does.
+// files finish first: four runs at once, several files each, must fill the page (from the
+// calling thread) and error.txt and tell every text as one probe at a time does.
 TEST_P(ProbesAtOnceTest, TheBatchEndsAsOneProbeAtATimeEndsIt) {
   const BatchCase& c = GetParam();
   TempDir scripts;
@@ -245,7 +245,8 @@ TEST_P(ProbesAtOnceTest, TheBatchEndsAsOneProbeAtATimeEndsIt) {
   std::chrono::duration<double> times[2];
   for (const int at_once : {1, 4}) {
     Intake& intake = runs[at_once / 4];
-    intake.request = {paths, testing::TestToolPath("scripted_probe"), c.listed, false, nullptr, intake.dir.path(), at_once};
+    intake.request = {paths, testing::TestToolPath("scripted_probe"), c.listed, false, nullptr, intake.dir.path(), at_once,
+                      at_once == 1 ? 1 : kFilesPerProbe};
     const auto start = std::chrono::steady_clock::now();
     std::jthread user([&] {
       if (c.abort) std::this_thread::sleep_for(std::chrono::seconds(2));

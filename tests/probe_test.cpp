@@ -97,6 +97,36 @@ TEST(ProbeFile, StreamsBeyondTheCapacityAreNotStored) {
   EXPECT_EQ(probed.stream_lines.back().rfind("Stream #0:255", 0), 0u);
 }
 
+// One FFmpeg run lists many files as inputs #0, #1, …, #10 and stops at a file it cannot open;
+// each file must still come out as its probe alone gives it.
+TEST(ProbeFiles, GiveEachFileWhatItsProbeAloneGives) {
+  TempDir dir;
+  const std::string clip = dir.File("clip.mp4"), tone = dir.File("tone.mka"), many = dir.File("many.mov");
+  ASSERT_TRUE(testing::MakeClip(clip, 1.0, true, true));
+  ASSERT_TRUE(testing::MakeClip(tone, 0.5, false, true));
+  ASSERT_TRUE(testing::MakeManyStreams(many, STREAM_CAPACITY + 1));
+  std::vector<std::string> paths = {clip, dir.Write("notes.log", "no media\r\n"), tone, dir.File("missing.mp4")};
+  paths.insert(paths.end(), 9, tone);
+  paths.insert(paths.end(), {clip, many, clip});
+  std::atomic<int> abort{0};
+  std::vector<ProbeOutcome> outcomes = ProbeFiles(test_config::kFfmpeg, paths, kFilesPerProbe, abort);
+  ASSERT_EQ(outcomes.size(), paths.size());
+  for (std::size_t k = 0; k < paths.size(); ++k) {
+    RecordingObserver alone, batched;
+    ProbedFile probed;
+    EXPECT_EQ(outcomes[k].verdict, ProbeFile(test_config::kFfmpeg, paths[k], alone, abort, &probed)) << k;
+    outcomes[k].events.Replay(batched);
+    EXPECT_EQ(batched.stages(), alone.stages()) << k;
+    EXPECT_EQ(batched.outputs(), alone.outputs()) << k;
+    EXPECT_EQ(outcomes[k].probed.path, probed.path) << k;
+    EXPECT_EQ(outcomes[k].probed.stream_lines, probed.stream_lines) << k;
+    EXPECT_EQ(outcomes[k].probed.duration, probed.duration) << k;
+    EXPECT_EQ(outcomes[k].probed.video_kind, probed.video_kind) << k;
+  }
+  EXPECT_EQ(outcomes[1].verdict, VERDICT_FAILURE);
+  EXPECT_EQ(outcomes[13].verdict, VERDICT_SUCCESS);
+}
+
 TEST(IsVolumeExtension, AcceptsTheFourAacGainTypesInAnyCase) {
   for (const char* path : {"C:\\a.mp4", "C:\\a.MP3", "C:\\a.m4A", "/x/a.AAC", "C:\\dir.mp4\\a.aac"}) {
     EXPECT_TRUE(IsVolumeExtension(path)) << path;

@@ -26,37 +26,48 @@ std::u16string_view NextPiece(std::u16string_view buffer, std::size_t* at) {
   return piece;
 }
 
-// A file probed ahead of its turn on a thread of its own. What the probe reports waits until
-// the files before it are through, and is then told as if the probe ran at that moment.
+// A run of consecutive files probed ahead of their turn on a thread of its own. What each probe
+// reports waits until the files before it are through, and is then told as if the probe ran
+// at that moment.
 struct ProbeAhead {
   static constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-  void Start(std::size_t index, const std::string& ffmpeg, const std::string& path, const std::atomic<int>& abort) {
-    events = DeferredObserver{};
-    probed = {};
-    verdict = VERDICT_FAILURE;
+  void Start(std::size_t run, std::vector<std::size_t> files, const IntakeRequest& request, std::size_t per_run,
+             const std::atomic<int>& abort) {
+    Free();
+    if (files.empty()) return;
+    indices = std::move(files);
+    outcomes.clear();
+    std::vector<std::string> paths;
+    for (const std::size_t index : indices) paths.push_back(request.paths[index]);
     try {
-      thread = std::jthread([this, &ffmpeg, &path, &abort] { verdict = ProbeFile(ffmpeg, path, events, abort, &probed); });
-      file = index;
+      thread = std::jthread([this, paths = std::move(paths), &request, per_run, &abort] {
+        outcomes = ProbeFiles(request.ffmpeg, paths, per_run, abort);
+      });
+      this->run = run;
     } catch (const std::system_error&) {
-      // No thread to be had: the file is probed at its turn, as it would be without threads.
+      // No thread to be had: the files are probed at their turn, as they would be without threads.
     }
   }
 
-  // Waits for the probe of file `index`, if it was started ahead: true then. The slot is free
-  // after this, also when its probe is not used (a file the list has no room for by now).
-  bool Finish(std::size_t index) {
+  // The probe of file `index` of run `of_run`, once it is over; null when it was not started
+  // ahead (no thread, or the file was turned down by then).
+  ProbeOutcome* Take(std::size_t of_run, std::size_t index) {
+    if (run != of_run) return nullptr;
     if (thread.joinable()) thread.join();
-    const bool mine = file == index;
-    file = kNone;
-    return mine;
+    const auto at = std::find(indices.begin(), indices.end(), index);
+    return at == indices.end() ? nullptr : &outcomes[static_cast<std::size_t>(at - indices.begin())];
   }
 
-  std::size_t file = kNone;
-  DeferredObserver events;
-  ProbedFile probed;
-  int verdict = VERDICT_FAILURE;
-  // Last, so that it is joined before what its probe writes goes.
+  void Free() {
+    if (thread.joinable()) thread.join();
+    run = kNone;
+  }
+
+  std::size_t run = kNone;
+  std::vector<std::size_t> indices;
+  std::vector<ProbeOutcome> outcomes;
+  // Last, so that it is joined before what its probes write goes.
   std::jthread thread;
 };
 
@@ -114,32 +125,39 @@ IntakeOutcome AnalyseFiles(const IntakeRequest& request, IntakeSink& sink, RunOb
   };
   const std::vector<std::string>& paths = request.paths;
   const std::size_t lanes = static_cast<std::size_t>(std::max(1, request.probes_at_once));
-  // File k's probe ahead runs in slot k % lanes; the slots are joined when they go, and an
-  // abort stops their tools at once.
+  // The batch is cut into runs of consecutive files, one FFmpeg run each, spread over the
+  // lanes; a short batch gets short runs so that every lane has one.
+  const std::size_t per_run =
+      std::clamp<std::size_t>((paths.size() + lanes - 1) / lanes, 1, std::max<std::size_t>(1, request.files_per_probe));
+  const std::size_t runs = (paths.size() + per_run - 1) / per_run;
+  // Run r is probed in slot r % lanes; the slots are joined when they go, and an abort stops
+  // their tools at once.
   std::vector<ProbeAhead> ahead(lanes);
-  std::size_t next_ahead = 1;
+  std::size_t next_run = 0;
   for (std::size_t index = 0; index < paths.size(); ++index) {
     const std::string& path = paths[index];
-    // The files after this one are probed meanwhile; whether each is taken is still decided at
-    // its turn, below. One that is already turned down (the list filled since) is not started.
-    for (next_ahead = std::max(next_ahead, index + 1); next_ahead < std::min(paths.size(), index + lanes);
-         ++next_ahead) {
-      if (abort.load() == 0 && !turned_down(paths[next_ahead])) {
-        ahead[next_ahead % lanes].Start(next_ahead, request.ffmpeg, paths[next_ahead], abort);
+    const std::size_t run = index / per_run;
+    // This run and the next ones are probed meanwhile; whether each file is taken is still
+    // decided at its turn, below. One that is already turned down (the list filled since) is
+    // not probed.
+    for (next_run = std::max(next_run, run); next_run < std::min(runs, run + lanes) && abort.load() == 0; ++next_run) {
+      std::vector<std::size_t> files;
+      for (std::size_t k = next_run * per_run; k < std::min(paths.size(), (next_run + 1) * per_run); ++k) {
+        if (!turned_down(paths[k])) files.push_back(k);
       }
+      ahead[next_run % lanes].Start(next_run, std::move(files), request, per_run, abort);
     }
     observer.FileStarted(path);
     observer.Report(Stage::kProbing);
     // Shown while its probe is waited for, as it would be shown while it ran.
-    ProbeAhead& slot = ahead[index % lanes];
-    const bool probed_ahead = slot.Finish(index);
+    ProbeOutcome* const probed_ahead = ahead[run % lanes].Take(run, index);
     ProbedFile probed;
     int verdict = VERDICT_FAILURE;
     if (!turned_down(path)) {
-      if (probed_ahead) {
-        slot.events.Replay(observer);
-        verdict = slot.verdict;
-        probed = std::move(slot.probed);
+      if (probed_ahead != nullptr) {
+        probed_ahead->events.Replay(observer);
+        verdict = probed_ahead->verdict;
+        probed = std::move(probed_ahead->probed);
       } else {
         verdict = ProbeFile(request.ffmpeg, path, observer, abort, &probed);
       }

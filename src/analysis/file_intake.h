@@ -1,10 +1,11 @@
 // File intake: the files a page is given (chosen in the open-file dialog or dropped) are probed
-// on the analysis worker, several at once, and taken in order: each that can be read lands in
-// the page, each that cannot is listed in error.txt. The split page's file is then scanned for
-// its frames.
+// on the analysis worker, many to an FFmpeg run and several runs at once, and taken in order:
+// each that can be read lands in the page, each that cannot is listed in error.txt. The split
+// page's file is then scanned for its frames.
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,6 +42,8 @@ struct IntakeRequest {
   std::string error_folder;
   // However many run at once, the files are taken, turned down and reported in batch order.
   int probes_at_once = ProbesAtOnce();
+  // The most files one FFmpeg run is given; 1 probes each file on its own.
+  std::size_t files_per_probe = kFilesPerProbe;
 };
 
 // Where the files of a batch land: the page. Called on the worker thread.
