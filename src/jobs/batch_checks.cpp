@@ -151,11 +151,6 @@ std::string ProblemLines(const std::vector<FileProblem>& problems) {
   return text;
 }
 
-std::string FolderOf(const std::string& path) {
-  const platform::PathParts parts = platform::SplitPath(path);
-  return parts.drive + parts.directory;
-}
-
 // A new file can be made in the folder: one of the run's own names is made and removed again.
 bool TakesNewFiles(const std::string& beside) {
   const std::string probe = TakeFirstFreeName([&](int n) { return TempName(beside, n, ".tmp"); },
@@ -175,15 +170,10 @@ std::optional<std::string> ProblemOf(const FilePlan& file, const RunSettings& se
   const auto [folder, unseen] = writable.try_emplace(FolderOf(beside), false);
   if (unseen) folder->second = TakesNewFiles(beside);
   if (!folder->second) return "出力先のフォルダーに書き込めません";
-  const std::string start = FirstFreeName([&](int n) {
-    return file.output.beside == OutputStart::Beside::kFirstInput ? TempName(beside, n, file.output.extension)
-                                                                   : NumberedName(beside, n, file.output.extension);
-  });
+  const std::string start = FirstFreeName([&](int n) { return file.output.NameFor(beside, n); });
   std::string final_name = start;
   if (file.final_name.kind == FinalName::Kind::kNumbered) {
-    const FinalName& name = file.final_name;
-    final_name = FirstFreeName(
-        [&](int n) { return !name.first_choice.empty() && n == 1 ? name.first_choice : name.stem + std::to_string(n) + name.extension; });
+    final_name = FirstFreeName([&](int n) { return file.final_name.NumberedFor(n); });
   } else if (file.final_name.kind == FinalName::Kind::kReplace) {
     final_name = file.final_name.path;
   }

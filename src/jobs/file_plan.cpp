@@ -1,5 +1,6 @@
 #include "jobs/file_plan.h"
 
+#include "jobs/output_files.h"
 #include "platform/paths.h"
 
 namespace clipwright {
@@ -10,6 +11,14 @@ CommandPiece Piece(CommandPiece::Kind kind, std::string_view text = {}, int inpu
 }
 
 }  // namespace
+
+std::string OutputStart::NameFor(const std::string& beside_path, int n) const {
+  return beside == Beside::kFirstInput ? TempName(beside_path, n, extension) : NumberedName(beside_path, n, extension);
+}
+
+std::string FinalName::NumberedFor(int n) const {
+  return !first_choice.empty() && n == 1 ? first_choice : stem + std::to_string(n) + extension;
+}
 
 PlannedCommand& PlannedCommand::Add(std::string_view argument) {
   pieces_.push_back(Piece(CommandPiece::Kind::kText, argument));

@@ -101,6 +101,9 @@ struct OutputStart {
   std::optional<Stage> copying;  // reported while the copy is made, when it is one
   std::optional<Stage> made;
   Stage failed = Stage::kOutputNameFailed;  // with the display name as its text
+
+  // Name n of the series beside `beside` (the first input, or what the command reads last).
+  std::string NameFor(const std::string& beside, int n) const;
 };
 
 // The name the output ends with, once it has passed its check.
@@ -115,6 +118,9 @@ struct FinalName {
   std::string stem;
   std::string extension;
   std::string path;
+
+  // Name n of the numbered series.
+  std::string NumberedFor(int n) const;
 };
 
 // What an output must hold to count as made; the driver reads it back to see.

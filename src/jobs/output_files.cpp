@@ -58,6 +58,11 @@ std::string NumberedName(const std::string& path, int counter, std::string_view 
   return parts.drive + parts.directory + parts.name + "_" + std::to_string(counter) + std::string(extension);
 }
 
+std::string FolderOf(const std::string& path) {
+  const platform::PathParts parts = platform::SplitPath(path);
+  return parts.drive + parts.directory;
+}
+
 std::string TempName(const std::string& path, int counter, std::string_view extension) {
   const platform::PathParts parts = platform::SplitPath(path);
   return parts.drive + parts.directory + "temp" + FixedText(counter, 0, 4) + std::string(extension);

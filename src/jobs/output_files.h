@@ -26,6 +26,8 @@ std::string TakeFirstFreeName(const std::function<std::string(int counter)>& nam
 
 // "<folder><name>_<n><extension>" beside `path` (its name, and `extension` or its own).
 std::string NumberedName(const std::string& path, int counter, std::string_view extension);
+// The folder of `path`, with its drive and ending in a separator.
+std::string FolderOf(const std::string& path);
 // "<folder>temp<nnnn><extension>" beside `path`.
 std::string TempName(const std::string& path, int counter, std::string_view extension);
 

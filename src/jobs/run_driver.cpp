@@ -15,11 +15,6 @@
 namespace clipwright {
 namespace {
 
-std::string Folder(const std::string& path) {
-  const platform::PathParts parts = platform::SplitPath(path);
-  return parts.drive + parts.directory;
-}
-
 // A path as the concat demuxer reads it inside single quotes: a quote closes the quoted text,
 // an escaped quote follows, and a new quoted text begins.
 std::string QuotedForConcat(const std::string& path) {
@@ -152,7 +147,7 @@ class FileRun {
   bool WriteConcatList() {
     std::string text;
     for (const std::string& input : read_inputs_) text += "file " + QuotedForConcat(input) + "\r\n";
-    const std::string folder = plan_.inputs.empty() ? std::string() : Folder(plan_.inputs.back());
+    const std::string folder = plan_.inputs.empty() ? std::string() : FolderOf(plan_.inputs.back());
     concat_list_ = TakeFirstFreeName(
         [&](int n) { return folder + (n == 0 ? std::string("input.txt") : "input_" + std::to_string(n) + ".txt"); },
         [&](const std::string& name) { return platform::CreateNewFile(name, text); }, 0);
@@ -173,10 +168,7 @@ class FileRun {
     } else {
       beside = !concat_list_.empty() ? concat_list_ : (read_inputs_.empty() ? std::string() : read_inputs_.back());
     }
-    const auto name_for = [&](int n) {
-      return start.beside == OutputStart::Beside::kFirstInput ? TempName(beside, n, start.extension)
-                                                               : NumberedName(beside, n, start.extension);
-    };
+    const auto name_for = [&](int n) { return start.NameFor(beside, n); };
     if (start.copy_of_input) {
       const std::string source = plan_.inputs.empty() ? std::string() : plan_.inputs.front();
       output_ = TakeFirstFreeName(name_for, [&](const std::string& name) {
@@ -240,7 +232,7 @@ class FileRun {
     }
     int gain = GAIN_NOT_FOUND;
     int* gain_output = step.mode == SCAN_GAIN_ANALYSE ? &gain : nullptr;
-    const std::string folder = step.in_output_folder ? Folder(output_) : std::string();
+    const std::string folder = step.in_output_folder ? FolderOf(output_) : std::string();
     const auto result = std::make_unique<AnalysisResult>();
     int verdict = hooks_.run_tool
                       ? hooks_.run_tool(*result, observer_, abort_, command, step.mode, gain_output, step.duration, folder)
@@ -298,12 +290,9 @@ class FileRun {
         output_ = final_name.path;
         return true;
       case FinalName::Kind::kNumbered: {
-        const bool choice = !final_name.first_choice.empty();
-        const auto name_for = [&](int n) {
-          return choice && n == 1 ? final_name.first_choice : final_name.stem + std::to_string(n) + final_name.extension;
-        };
-        const std::string taken = TakeFirstFreeName(
-            name_for, [&](const std::string& name) { return platform::RenameToNewName(output_, name); });
+        const std::string taken =
+            TakeFirstFreeName([&](int n) { return final_name.NumberedFor(n); },
+                              [&](const std::string& name) { return platform::RenameToNewName(output_, name); });
         if (taken.empty()) return false;
         output_ = taken;
         return true;
