@@ -194,10 +194,16 @@ HANDLE ChildrenJob() {
   return job;
 }
 
+// Process ids come round again soon, and a pipe lives on while an ended program's child still
+// holds its other end: the name also holds the moment this program started.
 std::wstring UniquePipeName() {
   static std::atomic<unsigned> counter{0};
-  return L"\\\\.\\pipe\\clipwright-" + std::to_wstring(GetCurrentProcessId()) + L"-" +
-         std::to_wstring(counter.fetch_add(1));
+  static const std::wstring program = [] {
+    LARGE_INTEGER now{};
+    QueryPerformanceCounter(&now);
+    return std::to_wstring(GetCurrentProcessId()) + L"-" + std::to_wstring(now.QuadPart);
+  }();
+  return L"\\\\.\\pipe\\clipwright-" + program + L"-" + std::to_wstring(counter.fetch_add(1));
 }
 
 }  // namespace
@@ -218,10 +224,15 @@ std::unique_ptr<ChildProcess> ChildProcess::Start(std::string_view command_line,
 
   // Output: the server end (this side) is overlapped and not inheritable; the client end is the
   // child's standard output and standard error.
-  const std::wstring name = UniquePipeName();
-  Handle output(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
-                                 PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
-                                 kReadSize, 0, nullptr));
+  std::wstring name;
+  Handle output;
+  // A name that is somehow taken gives way to the next.
+  for (int attempt = 0; attempt < 4 && !output; ++attempt) {
+    name = UniquePipeName();
+    output.reset(CreateNamedPipeW(name.c_str(), PIPE_ACCESS_INBOUND | FILE_FLAG_OVERLAPPED | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                  PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS, 1, 0,
+                                  kReadSize, 0, nullptr));
+  }
   if (!output) return nullptr;
   SECURITY_ATTRIBUTES inheritable{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
   Handle child_output(CreateFileW(name.c_str(), GENERIC_WRITE | FILE_READ_ATTRIBUTES, 0, &inheritable, OPEN_EXISTING,
