@@ -40,6 +40,35 @@ SplitCut KeyframeCut(const SplitPageState& split, std::uint32_t a, std::uint32_t
   return cut;
 }
 
+std::optional<FrameCut> FrameRangeCut(const SplitPageState& split, std::uint32_t first, std::uint32_t last) {
+  if (!HasSplitRange(split) || !KeyframeMode(split) || first > last || last >= split.last_frame_index) {
+    return std::nullopt;
+  }
+  FrameCut cut;
+  cut.first_frame = first;
+  cut.end_frame = last + 1;
+  cut.start_time = FrameTime(split, first);
+  cut.end_time = FrameTime(split, cut.end_frame);
+  cut.frame_step = (cut.end_time - cut.start_time) / (cut.end_frame - first);
+  // The first keyframe at or after the range's start, and the last at or before its end; the
+  // end of the video counts as one.
+  std::uint32_t a = 0;
+  while (a < split.keyframe_count && KeyframeFrame(split, a) < first) ++a;
+  std::uint32_t b = split.keyframe_count;
+  while (b > 0 && KeyframeFrame(split, b) > cut.end_frame) --b;
+  if (a < b && KeyframeFrame(split, b) <= cut.end_frame) {
+    cut.copy_first = KeyframeFrame(split, a);
+    cut.copy_end = KeyframeFrame(split, b);
+    cut.copy = KeyframeCut(split, a, b);
+  } else {
+    // No whole GOP inside: the range is encoded again as one piece.
+    cut.copy_first = cut.copy_end = cut.end_frame;
+  }
+  cut.copy_start_time = FrameTime(split, cut.copy_first);
+  cut.copy_end_time = FrameTime(split, cut.copy_end);
+  return cut;
+}
+
 std::optional<SplitCut> SplitRangeCut(const SplitPageState& split) {
   if (!HasSplitRange(split) || split.start_frame >= split.end_frame) return std::nullopt;
   if (KeyframeMode(split)) return KeyframeCut(split, split.start_key, split.end_key);

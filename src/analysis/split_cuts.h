@@ -37,6 +37,24 @@ std::uint32_t RangeMaximum(const SplitPageState& split);
 // Frame data that a range can stand on: a video needs a keyframe, an audio file two frames.
 bool HasSplitRange(const SplitPageState& split);
 
+// A range of a video cut at any frame: the frames before the first keyframe inside it and from
+// the last keyframe inside it are encoded again, the whole GOPs between are copied.
+struct FrameCut {
+  std::uint32_t first_frame = 0;  // the range is first_frame … end_frame - 1
+  std::uint32_t end_frame = 0;
+  std::uint32_t copy_first = 0;   // the copied GOPs: copy_first … copy_end - 1; none when equal
+  std::uint32_t copy_end = 0;
+  double start_time = 0;          // shown start and end, as the output's name carries them
+  double end_time = 0;
+  double copy_start_time = 0;
+  double copy_end_time = 0;
+  double frame_step = 0;          // seconds from one frame to the next, on average
+  SplitCut copy;                  // the copy of the GOPs, when there are any
+  bool copies() const { return copy_first < copy_end; }
+};
+// The cut of frames first … last of the split page's video; none outside its frames.
+std::optional<FrameCut> FrameRangeCut(const SplitPageState& split, std::uint32_t first, std::uint32_t last);
+
 // The cut from keyframe a to keyframe b (ordinals; b may be keyframe_count, the end of the video).
 SplitCut KeyframeCut(const SplitPageState& split, std::uint32_t a, std::uint32_t b);
 // The cut of the page's range; nothing when the page has no range to cut (no file analysed, a

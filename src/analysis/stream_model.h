@@ -22,6 +22,12 @@ struct StreamEntry {
 StreamKind StreamKindOf(std::string_view line);
 // A cover picture: a video stream of one picture, which FFmpeg's "V" (video proper) passes over.
 bool IsAttachedPicture(std::string_view line);
+// The parts of a video or audio stream line after its kind ("h264 (High) (avc1 / …)",
+// "yuv420p(tv, bt709)", "1280x720 [SAR 1:1 DAR 16:9]", …), split at the commas outside
+// brackets; empty for another kind.
+std::vector<std::string_view> StreamLineFields(std::string_view line);
+// A field's first word: "h264" of "h264 (High) (avc1 / …)".
+inline std::string_view FirstWord(std::string_view field) { return field.substr(0, field.find_first_of(" ([")); }
 
 // One input file of a list page. Its path is held only as the text of its file-list row.
 struct FileEntry {

@@ -12,32 +12,6 @@
 namespace clipwright {
 namespace {
 
-// The parts of a stream line after its kind ("h264 (High) (avc1 / …)", "yuv420p(tv, bt709)",
-// "1280x720 [SAR 1:1 DAR 16:9]", …), split at the commas outside brackets.
-std::vector<std::string_view> Fields(std::string_view line) {
-  std::vector<std::string_view> fields;
-  for (const std::string_view kind : {": Video: ", ": Audio: "}) {
-    const std::size_t at = line.find(kind);
-    if (at == std::string_view::npos) continue;
-    line.remove_prefix(at + kind.size());
-    int depth = 0;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i < line.size(); ++i) {
-      if (line[i] == '(' || line[i] == '[') ++depth;
-      if ((line[i] == ')' || line[i] == ']') && depth > 0) --depth;
-      if (line[i] == ',' && depth == 0) {
-        fields.push_back(line.substr(start, i - start));
-        start = i + 2 <= line.size() ? i + 2 : line.size();
-      }
-    }
-    fields.push_back(line.substr(start));
-    break;
-  }
-  return fields;
-}
-
-std::string_view FirstWord(std::string_view field) { return field.substr(0, field.find_first_of(" ([")); }
-
 bool IsSize(std::string_view word) {
   const std::size_t x = word.find('x');
   if (x == 0 || x == std::string_view::npos || x + 1 == word.size()) return false;
@@ -62,7 +36,7 @@ struct Property {
 
 // What is compared of one stream, in the order it is compared.
 std::vector<Property> Properties(std::string_view line) {
-  const std::vector<std::string_view> fields = Fields(line);
+  const std::vector<std::string_view> fields = StreamLineFields(line);
   const std::string_view codec = fields.empty() ? std::string_view() : FirstWord(fields[0]);
   std::vector<Property> properties;
   switch (StreamKindOf(line)) {
@@ -187,6 +161,7 @@ std::optional<std::string> ProblemOf(const FilePlan& file, const RunSettings& se
   names.output = start;
   names.new_output = NumberedName(start, 1, file.output.extension);
   names.gain = -99;  // as wide as a gain gets
+  names.parts.assign(file.parts.size(), TempName(file.inputs.front(), 1, file.output.extension));
   for (const FileStep& step : file.steps) {
     if (step.kind != FileStep::Kind::kTool) continue;
     names.program = step.command.tool() == Tool::kFfmpeg ? settings.ffmpeg : settings.aacgain;

@@ -50,6 +50,11 @@ PlannedCommand& PlannedCommand::Output() {
   return *this;
 }
 
+PlannedCommand& PlannedCommand::Part(int index) {
+  pieces_.push_back(Piece(CommandPiece::Kind::kPart, {}, index));
+  return *this;
+}
+
 PlannedCommand& PlannedCommand::NewOutput() {
   pieces_.push_back(Piece(CommandPiece::Kind::kNewOutput));
   return *this;
@@ -89,6 +94,11 @@ CommandLine ResolveCommand(const PlannedCommand& command, const CommandNames& na
         break;
       case CommandPiece::Kind::kConcatList:
         line.AddQuoted(names.concat_list);
+        break;
+      case CommandPiece::Kind::kPart:
+        line.AddQuoted(piece.input >= 0 && static_cast<std::size_t>(piece.input) < names.parts.size()
+                           ? names.parts[static_cast<std::size_t>(piece.input)]
+                           : std::string());
         break;
       case CommandPiece::Kind::kOutput:
         line.AddQuoted(names.output);

@@ -29,6 +29,7 @@ struct CommandPiece {
     kNewOutput,   // the new copy of the output a step writes, which then takes its place
     kOutputName,  // the output's bare name (the tool starts in the output's folder)
     kGain,        // the gain the analysis step found
+    kPart,        // part `input` of the file's parts, made on the way to the output
   };
   Kind kind = Kind::kText;
   std::string text;
@@ -48,6 +49,7 @@ class PlannedCommand {
   PlannedCommand& NewOutput();
   PlannedCommand& OutputName();
   PlannedCommand& Gain();
+  PlannedCommand& Part(int index);
 
   Tool tool() const { return tool_; }
   const std::vector<CommandPiece>& pieces() const { return pieces_; }
@@ -66,6 +68,7 @@ struct CommandNames {
   std::string output;
   std::string new_output;
   int gain = GAIN_NOT_FOUND;
+  std::vector<std::string> parts = {};
 };
 CommandLine ResolveCommand(const PlannedCommand& command, const CommandNames& names);
 
@@ -140,7 +143,22 @@ struct OutputExpectation {
   // A file a tool changed in place (AACGain rewrites the audio frames): it must also decode to
   // its end without an error, which its packets alone do not show.
   bool decodes = false;
+  // A frame-precise cut: the output's pictures against the source's, frame by frame.
+  struct Frames {
+    std::string source;
+    int source_video = 0;   // FFmpeg's number of the source's video stream
+    double seek = 0;        // the source is read from here (decoding from the keyframe before)
+    std::int64_t count = 0;
+    // Frames copied from the source, which must decode to the very same pictures; the others
+    // were encoded again and must come close (kLeastPsnr).
+    std::int64_t copied_first = 0, copied_end = 0;
+    double frame_step = 0;  // seconds between two frames; no gap may be wider
+  };
+  std::optional<Frames> frames;
 };
+
+// The least PSNR, in dB, of a frame a frame-precise cut encoded again.
+inline constexpr double kLeastPsnr = 40.0;
 
 struct FilePlan {
   std::string display_name;         // the listed file the dialog names
@@ -149,7 +167,10 @@ struct FilePlan {
   // changed since is refused: its frame data or streams may belong to another file.
   std::vector<std::optional<platform::FileStamp>> stamps;
   bool temp_copies = false;         // the commands read copies of the inputs, made first
-  bool concat_list = false;         // the command reads a concat list of the inputs
+  bool concat_list = false;         // the command reads a concat list of the inputs (of the parts, when any)
+  // Files made on the way to the output (a frame cut's pieces), by how long each plays. They are
+  // named beside the first input like the run's other files of its own, and removed at the end.
+  std::vector<double> parts;
   OutputStart output;
   std::vector<FileStep> steps;
   OutputExpectation expected;

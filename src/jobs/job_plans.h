@@ -12,6 +12,7 @@
 namespace clipwright {
 
 RunPlan PlanSplit(const SplitRequest& request, const RunSettings& settings);
+RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings);
 RunPlan PlanKeyframeSplit(const KeyframeSplitRequest& request, const RunSettings& settings);
 RunPlan PlanConcatenate(const ConcatenateRequest& request, const RunSettings& settings);
 RunPlan PlanMultiplex(const MultiplexRequest& request, const RunSettings& settings);

@@ -3,9 +3,13 @@
 #include <algorithm>
 #include <cmath>
 
+#include <cstdlib>
 #include <memory>
+#include <optional>
+#include <string_view>
 
 #include "platform/process.h"
+#include "tools/number_text.h"
 
 namespace clipwright {
 namespace {
@@ -47,6 +51,18 @@ CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputE
     if (expected.video_packets && video.packets != *expected.video_packets) {
       return Failed(CheckFailure::kPacketCount, *expected.video_packets, video.packets);
     }
+    if (expected.frames) {
+      // Frames in the order they show; a gap wider than one frame (and a half, for the rounding
+      // of the time base) is a jump the eye sees.
+      std::vector<std::int64_t> shown = video.shown;
+      std::sort(shown.begin(), shown.end());
+      for (std::size_t i = 1; i < shown.size(); ++i) {
+        const double gap = static_cast<double>(shown[i] - shown[i - 1]) * video.time_base;
+        if (gap > expected.frames->frame_step * 1.5) {
+          return Failed(CheckFailure::kTimestampJump, static_cast<std::int64_t>(i), Milliseconds(gap));
+        }
+      }
+    }
   }
   if (expected.audio_length) {
     for (std::size_t i = 0; i < streams.size(); ++i) {
@@ -70,6 +86,19 @@ CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output)
   return command;
 }
 
+CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& output,
+                                  const OutputExpectation::Frames& frames) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -v error -i").AddQuoted(output);
+  command.Add("-ss").Add(FixedText(frames.seek, 6)).Add("-i").AddQuoted(frames.source);
+  // Both from 0, so that the filter pairs the frames in order.
+  command.Add("-lavfi").Add("[1:" + std::to_string(frames.source_video) + "]trim=end_frame=" +
+                            std::to_string(frames.count) + ",setpts=PTS-STARTPTS[source];[0:v:0]setpts=PTS-STARTPTS[cut];"
+                            "[cut][source]psnr=stats_file=-");
+  command.AddWords("-f null -");
+  return command;
+}
+
 CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output) {
   CommandLine command(ffmpeg);
   command.AddWords("-hide_banner -nostats -nostdin -v error -xerror -i").AddQuoted(output);
@@ -90,27 +119,73 @@ void Stop(platform::ChildProcess& child) {
   }
 }
 
-// At the error level FFmpeg prints nothing but errors.
-CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, const std::atomic<int>& abort) {
-  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(DecodeCommand(ffmpeg, output).Text());
-  if (!child) return Failed(CheckFailure::kUnreadable);
-  bool printed = false;
+// FFmpeg run to its end, or until 中断, and all it printed.
+struct Reading {
+  bool started = false;
+  bool aborted = false;
+  std::optional<int> exit_code;
+  std::string output;
+};
+
+Reading ReadToEnd(const CommandLine& command, const std::atomic<int>& abort) {
+  Reading reading;
+  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command.Text());
+  if (!child) return reading;
+  reading.started = true;
   const auto take = [&] {
     const std::string chunk = child->ReadAvailable(kChunkLimit);
-    printed = printed || chunk.find_first_not_of(" \r\n") != std::string::npos;
+    reading.output += chunk;
     return !chunk.empty();
   };
   while (!child->HasExited()) {
     if (abort.load() != 0) {
       Stop(*child);
-      return CheckResult{CheckFailure::kNone, 0, 0, true};
+      reading.aborted = true;
+      return reading;
     }
     child->WaitForOutputOrExit(kWaitMs);
     take();
   }
   while (take()) {
   }
-  return child->ExitCode() == 0 && !printed ? CheckResult{} : Failed(CheckFailure::kDecodeError);
+  reading.exit_code = child->ExitCode();
+  return reading;
+}
+
+// At the error level FFmpeg prints nothing but errors.
+CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, const std::atomic<int>& abort) {
+  const Reading reading = ReadToEnd(DecodeCommand(ffmpeg, output), abort);
+  if (!reading.started) return Failed(CheckFailure::kUnreadable);
+  if (reading.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
+  const bool printed = reading.output.find_first_not_of(" \r\n") != std::string::npos;
+  return reading.exit_code == 0 && !printed ? CheckResult{} : Failed(CheckFailure::kDecodeError);
+}
+
+// The PSNR filter's line of each frame ("n:1 mse_avg:… psnr_avg:48.83 …", "inf" for the very
+// same picture), frame by frame against the source read from the same frame.
+CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
+                            const std::atomic<int>& abort) {
+  const Reading reading = ReadToEnd(PictureCompareCommand(ffmpeg, output, frames), abort);
+  if (!reading.started) return Failed(CheckFailure::kUnreadable);
+  if (reading.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
+  std::int64_t frame = 0;
+  for (std::size_t start = 0; start < reading.output.size();) {
+    const std::size_t end = std::min(reading.output.find('\n', start), reading.output.size());
+    const std::string_view line = std::string_view(reading.output).substr(start, end - start);
+    start = end + 1;
+    const std::size_t psnr = line.find("psnr_avg:");
+    if (!line.starts_with("n:") || psnr == std::string_view::npos) continue;
+    const std::string_view value = line.substr(psnr + 9, line.find(' ', psnr) - psnr - 9);
+    const bool copied = frame >= frames.copied_first && frame < frames.copied_end;
+    if (value != "inf") {
+      if (copied) return Failed(CheckFailure::kCopiedFrameChanged, frame);
+      const double decibels = std::strtod(std::string(value).c_str(), nullptr);
+      if (!(decibels >= kLeastPsnr)) return Failed(CheckFailure::kPictureQuality, frame, std::llround(decibels * 10));
+    }
+    ++frame;
+  }
+  if (reading.exit_code != 0) return Failed(CheckFailure::kDecodeError);
+  return frame == frames.count ? CheckResult{} : Failed(CheckFailure::kPacketCount, frames.count, frame);
 }
 
 CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
@@ -162,8 +237,9 @@ CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, c
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort) {
   const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort);
-  if (!listed.passed() || !expected.decodes) return listed;
-  return CheckDecoding(ffmpeg, output, abort);
+  if (!listed.passed()) return listed;
+  if (expected.frames) return ComparePictures(ffmpeg, output, *expected.frames, abort);
+  return expected.decodes ? CheckDecoding(ffmpeg, output, abort) : listed;
 }
 
 }  // namespace clipwright

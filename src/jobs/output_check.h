@@ -24,6 +24,9 @@ enum class CheckFailure {
   kPacketCount,  // first: video packets asked for; second: found
   kLength,       // first, second: milliseconds asked for and found
   kDecodeError,  // it does not decode to its end without an error
+  kTimestampJump,       // a frame cut: first: the frame after the gap; second: the gap in milliseconds
+  kCopiedFrameChanged,  // first: the copied frame whose picture differs from the source's
+  kPictureQuality,      // first: the frame encoded again; second: its PSNR in tenths of a dB
 };
 
 struct CheckResult {
@@ -39,6 +42,10 @@ CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputE
 
 // The command that lists every packet of every stream of `output`.
 CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
+
+// The command that compares a frame cut's pictures with the source's, one PSNR line per frame.
+CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& output,
+                                  const OutputExpectation::Frames& frames);
 
 // The command that decodes every stream of `output` to its end, stopping at the first error.
 CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output);

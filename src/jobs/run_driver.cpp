@@ -10,6 +10,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system.h"
+#include "tools/number_text.h"
 #include "tools/output_scanner.h"
 
 namespace clipwright {
@@ -90,6 +91,7 @@ class FileRun {
     if (!SourcesUnchanged()) return FileOutcome::kRefused;
     read_inputs_ = plan_.inputs;
     if (plan_.temp_copies && !CopyInputs()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
+    if (!TakePartNames()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
     if (plan_.concat_list && !WriteConcatList()) return FileOutcome::kRefused;
     if (!TakeOutputName()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
     for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
@@ -143,10 +145,33 @@ class FileRun {
     return true;
   }
 
+  // The parts are the run's own files, named like its output's first name.
+  bool TakePartNames() {
+    for (std::size_t i = 0; i < plan_.parts.size(); ++i) {
+      const std::string part = TakeFirstFreeName([&](int n) { return TempName(plan_.inputs.front(), n, plan_.output.extension); },
+                                                 [](const std::string& name) { return platform::CreateNewFile(name); });
+      if (part.empty()) {
+        if (!Aborted()) observer_.Report(plan_.output.failed, plan_.display_name);
+        return false;
+      }
+      own_.push_back(part);
+      parts_.push_back(part);
+    }
+    return true;
+  }
+
   // The list is written after the copies, which can take minutes, and its name is taken then.
   bool WriteConcatList() {
     std::string text;
-    for (const std::string& input : read_inputs_) text += "file " + QuotedForConcat(input) + "\r\n";
+    for (const std::string& input : read_inputs_) {
+      if (plan_.parts.empty()) text += "file " + QuotedForConcat(input) + "\r\n";
+    }
+    // Each part but the last says how long it plays: the copied GOPs' B-frame delay would
+    // otherwise move the next part's start.
+    for (std::size_t i = 0; i < parts_.size(); ++i) {
+      text += "file " + QuotedForConcat(parts_[i]) + "\r\n";
+      if (i + 1 < parts_.size()) text += "duration " + FixedText(plan_.parts[i], 6) + "\r\n";
+    }
     const std::string folder = plan_.inputs.empty() ? std::string() : FolderOf(plan_.inputs.back());
     concat_list_ = TakeFirstFreeName(
         [&](int n) { return folder + (n == 0 ? std::string("input.txt") : "input_" + std::to_string(n) + ".txt"); },
@@ -199,6 +224,7 @@ class FileRun {
     names.concat_list = concat_list_;
     names.output = output_;
     names.gain = gain_;
+    names.parts = parts_;
     std::string new_output;
     if (planned.Takes(CommandPiece::Kind::kNewOutput)) {
       const std::string extension = platform::SplitPath(output_).extension;
@@ -329,6 +355,7 @@ class FileRun {
   std::vector<std::string> read_inputs_;  // the inputs as the commands read them
   std::vector<std::string> own_;          // files of this run's own, removed at the end
   std::string concat_list_;
+  std::vector<std::string> parts_;
   std::string output_;
   int gain_ = GAIN_NOT_FOUND;
   std::optional<bool> abort_allowed_;  // as this file last set it; none: untouched

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "analysis/split_cuts.h"
+#include "analysis/video_parameters.h"
 #include "platform/files.h"
 
 namespace clipwright {
@@ -32,6 +33,15 @@ struct SplitRequest {
   InputFile file;  // the streams are the stream list's rows, chosen where checked
   std::string container;
   SplitCut cut;
+};
+
+// One range of the split page's video cut at any frame.
+struct FrameCutRequest {
+  InputFile file;  // the streams are the stream list's rows, chosen where checked
+  std::string container;
+  FrameCut cut;
+  int video_stream = 0;  // FFmpeg's number of the video the frames were read from
+  VideoParameters video;
 };
 
 // The split page's file cut at every keyframe: piece i runs from keyframe i to keyframe i + 1.

@@ -60,6 +60,8 @@ bool ClearReadOnly(const std::string& path);
 bool SetReadOnly(const std::string& path);
 
 bool ReadWholeFile(const std::string& path, std::string* bytes);
+// At most the first `max` bytes of the file (all of a shorter one).
+bool ReadFileStart(const std::string& path, std::size_t max, std::string* bytes);
 // Creates or replaces the file.
 bool WriteWholeFile(const std::string& path, std::string_view bytes);
 bool AppendToFile(const std::string& path, std::string_view bytes);

@@ -153,6 +153,7 @@ void StreamListingReader::ReadLine(std::string_view line) {
   ListedStream& stream = StreamAt(streams_, static_cast<std::size_t>(number));
   if (stream.packets++ == 0) stream.first_is_key = (Flags(fields) & kKeyFlag) != 0;
   if ((Flags(fields) & kDiscardFlag) != 0) return;
+  if (stream.kind == StreamKind::kVideo) stream.shown.push_back(scan::ReadInteger(fields.field[2]));
   const std::int64_t duration = scan::ReadInteger(fields.field[3]);
   if (duration > 0) stream.played += static_cast<double>(duration) * stream.time_base;
 }

@@ -53,6 +53,9 @@ struct ListedStream {
   // Seconds the packets play: their durations added up, less those flagged to be discarded
   // (an encoder's priming, cut away by an edit list).
   double played = 0;
+  // A video stream's presentation times (in time_base ticks) of the packets that are shown,
+  // in decode order: a frame-precise cut is held to a gap of no more than one frame.
+  std::vector<std::int64_t> shown = {};
 };
 
 // Reads such a listing as it arrives, line by line.

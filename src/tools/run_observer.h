@@ -47,6 +47,10 @@ enum class Stage {
   kOutputNameFailed,    // text: the file whose output could not be named
   kRunning,             // the tool is making the file
   kRunningPiece,        // numbers: the piece's first and next keyframe
+  kEncodingHead,        // a frame cut: numbers: the frames encoded again (first and next)
+  kCopyingGops,         // numbers: the frames copied
+  kEncodingTail,        // numbers: the frames encoded again
+  kJoiningParts,
   kCopyingSource,       // volume's working file: a byte copy
   kSourceCopied,
   kSourceCopyFailed,

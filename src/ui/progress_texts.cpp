@@ -51,10 +51,21 @@ std::string CheckFailureText(const StageEvent& event) {
       return "再生時間が " + Seconds(event.first) + " 秒のはずが " + Seconds(event.second) + " 秒です";
     case CheckFailure::kDecodeError:
       return "最後まで再生できません";
+    case CheckFailure::kTimestampJump:
+      return "フレーム " + first + " の前で時刻が " + Seconds(event.second) + " 秒飛んでいます";
+    case CheckFailure::kCopiedFrameChanged:
+      return "コピーしたフレーム " + first + " が元のファイルと一致しません";
+    case CheckFailure::kPictureQuality:
+      return "再エンコードしたフレーム " + first + " の画質が足りません（PSNR " + std::to_string(event.second / 10) + "." +
+             std::to_string(event.second % 10) + " dB）";
     case CheckFailure::kNone:
       break;
   }
   return {};
+}
+
+std::string FrameSpan(const StageEvent& event) {
+  return std::to_string(event.first) + " - " + std::to_string(event.second - 1);
 }
 
 std::optional<ProgressText> Process(std::string text) { return ProgressText{ProgressLine::kProcess, std::move(text)}; }
@@ -130,6 +141,14 @@ std::optional<ProgressText> StageText(RunKind kind, const StageEvent& event) {
     case Stage::kRunningPiece:
       return Process("ファイルを分割中です．．．［ " + std::to_string(event.first) + " - " + std::to_string(event.second) +
                      " ］");
+    case Stage::kEncodingHead:
+      return Process("先頭のフレームを再エンコード中です．．．［ " + FrameSpan(event) + " ］");
+    case Stage::kCopyingGops:
+      return Process("キーフレーム間をコピー中です．．．［ " + FrameSpan(event) + " ］");
+    case Stage::kEncodingTail:
+      return Process("末尾のフレームを再エンコード中です．．．［ " + FrameSpan(event) + " ］");
+    case Stage::kJoiningParts:
+      return Process("ファイルを結合中です．．．");
     case Stage::kCopyingSource:
       return Process("一時ファイルを作成中...");
     case Stage::kSourceCopied:

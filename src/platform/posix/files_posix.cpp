@@ -189,6 +189,24 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
   return ok;
 }
 
+bool ReadFileStart(const std::string& path, std::size_t max, std::string* bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  bytes->assign(max, '\0');
+  std::size_t have = 0;
+  bool ok = true;
+  while (have < max) {
+    const ssize_t got = ::read(fd, bytes->data() + have, max - have);
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0) ok = false;
+    if (got <= 0) break;
+    have += static_cast<std::size_t>(got);
+  }
+  ::close(fd);
+  bytes->resize(have);
+  return ok;
+}
+
 bool WriteWholeFile(const std::string& path, std::string_view bytes) { return WriteWithFlags(path, bytes, O_TRUNC); }
 
 bool AppendToFile(const std::string& path, std::string_view bytes) { return WriteWithFlags(path, bytes, O_APPEND); }

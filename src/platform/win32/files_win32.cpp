@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 
 #include "platform/files.h"
@@ -162,6 +163,25 @@ bool ReadWholeFile(const std::string& path, std::string* bytes) {
     bytes->append(buffer, got);
   }
   CloseHandle(file);
+  return ok;
+}
+
+bool ReadFileStart(const std::string& path, std::size_t max, std::string* bytes) {
+  HANDLE file = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  bytes->assign(max, '\0');
+  std::size_t have = 0;
+  bool ok = true;
+  while (have < max) {
+    DWORD got = 0;
+    const DWORD want = static_cast<DWORD>(std::min<std::size_t>(max - have, 1 << 20));
+    if (!ReadFile(file, bytes->data() + have, want, &got, nullptr)) ok = false;
+    if (!ok || got == 0) break;
+    have += got;
+  }
+  CloseHandle(file);
+  bytes->resize(have);
   return ok;
 }
 

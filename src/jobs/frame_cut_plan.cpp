@@ -1,0 +1,99 @@
+// The split page's range cut at any frame: the frames before the first keyframe of the range
+// and from its last keyframe on are encoded again as the source was encoded, the whole GOPs
+// between are copied, and the parts are joined with the source's other streams copied for the
+// same time. The output is then compared with the source picture by picture.
+#include "jobs/job_plans.h"
+#include "jobs/plan_pieces.h"
+#include "tools/number_text.h"
+
+namespace clipwright {
+namespace {
+
+bool TakesTimescale(const std::string& container) {
+  return container == "mp4" || container == "mov" || container == "m4v" || container == "3gp";
+}
+
+// A seek half a frame early: FFmpeg's exact seek then starts on the frame itself, whatever the
+// rounding of its time.
+std::string SeekTo(double time, double frame_step) { return FixedText(std::max(0.0, time - frame_step / 2), 6); }
+
+FileStep PartStep(PlannedCommand command, Stage stage, std::uint32_t first, std::uint32_t end, double duration) {
+  FileStep step = JobStep(std::move(command), duration);
+  step.running = StageEvent{stage, {}, 0, first, end};
+  return step;
+}
+
+}  // namespace
+
+RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings) {
+  const FrameCut& cut = request.cut;
+  FilePlan file = JobFile(request.file.path, {request.file.path}, request.container, settings, true);
+  file.stamps = {request.file.stamp};
+  file.final_name.first_choice = file.final_name.stem + FixedText(cut.start_time, 3, 9) + "-" +
+                                 FixedText(cut.end_time, 3, 9) + "_1" + file.final_name.extension;
+  const std::string video = "0:" + std::to_string(request.video_stream);
+  std::vector<std::string> encoder = EncoderArguments(request.video);
+  if (TakesTimescale(request.container) && request.video.timescale > 0) {
+    encoder.insert(encoder.end(), {"-video_track_timescale", std::to_string(request.video.timescale)});
+  }
+  const auto encode = [&](std::uint32_t first, std::uint32_t end, double time, Stage stage) {
+    PlannedCommand command;
+    command.Add("-ss").Add(SeekTo(time, cut.frame_step)).Add("-i").Input(0);
+    command.Add("-map").Add(video).Add("-frames:v").Add(std::to_string(end - first));
+    for (const std::string& argument : encoder) command.Add(argument);
+    command.Add("-y").Part(static_cast<int>(file.parts.size()));
+    file.steps.push_back(PartStep(std::move(command), stage, first, end, (end - first) * cut.frame_step));
+    file.parts.push_back((end - first) * cut.frame_step);
+  };
+  if (cut.first_frame < cut.copy_first) encode(cut.first_frame, cut.copy_first, cut.start_time, Stage::kEncodingHead);
+  if (cut.copies()) {
+    PlannedCommand command;
+    AddCut(command, cut.copy);
+    command.Add("-map").Add(video).AddWords("-c copy");
+    if (TakesTimescale(request.container) && request.video.timescale > 0) {
+      command.Add("-video_track_timescale").Add(std::to_string(request.video.timescale));
+    }
+    command.Add("-y").Part(static_cast<int>(file.parts.size()));
+    const double length = cut.copy_end_time - cut.copy_start_time;
+    file.steps.push_back(PartStep(std::move(command), Stage::kCopyingGops, cut.copy_first, cut.copy_end, length));
+    file.parts.push_back(length);
+  }
+  if (cut.copy_end < cut.end_frame) encode(cut.copy_end, cut.end_frame, cut.copy_end_time, Stage::kEncodingTail);
+
+  // The join: the parts' video, and the source's other chosen streams for the same time.
+  const double length = cut.end_time - cut.start_time;
+  PlannedCommand join;
+  join.AddWords("-f concat -safe 0 -i").ConcatList();
+  join.Add("-ss").Add(FixedText(cut.start_time, 6)).Add("-t").Add(FixedText(length, 6)).Add("-i").Input(0);
+  join.AddWords("-map 0:v:0");
+  file.expected.streams.push_back(StreamKind::kVideo);
+  for (const StreamChoice& stream : request.file.streams) {
+    const StreamKind kind = StreamKindOf(stream.line);
+    if (!stream.chosen || stream.number == request.video_stream || kind == StreamKind::kVideo) continue;
+    join.Add("-map").Add("1:" + std::to_string(stream.number));
+    file.expected.streams.push_back(kind);
+  }
+  join.AddWords("-c copy");
+  AddOptionsAndOutput(join, settings, kCopyOptionsFirst);
+  FileStep step = JobStep(std::move(join), length);
+  step.running = StageEvent{Stage::kJoiningParts};
+  file.steps.push_back(std::move(step));
+  file.concat_list = true;
+
+  OutputExpectation& expected = file.expected;
+  expected.cut = true;
+  expected.cut_video = 0;
+  expected.video_packets = cut.end_frame - cut.first_frame;
+  expected.frames = OutputExpectation::Frames{request.file.path,
+                                              request.video_stream,
+                                              std::max(0.0, cut.start_time - cut.frame_step / 2),
+                                              cut.end_frame - cut.first_frame,
+                                              cut.copy_first - cut.first_frame,
+                                              cut.copy_end - cut.first_frame,
+                                              cut.frame_step};
+  RunPlan plan;
+  plan.files.push_back(std::move(file));
+  return plan;
+}
+
+}  // namespace clipwright

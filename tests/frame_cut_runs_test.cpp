@@ -1,0 +1,126 @@
+// Frame-precise cuts with this build's real FFmpeg: clips with a keyframe every 25 frames, cut at
+// frames that are not keyframes; the output must hold exactly the frames asked for, and its own
+// check (pictures against the source's) must pass, or fail for a piece that does not match.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <atomic>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include "analysis/split_scans.h"
+#include "analysis/stream_model.h"
+#include "jobs/job_plans.h"
+#include "jobs/run_driver.h"
+#include "support/job_runs.h"
+#include "support/media.h"
+#include "support/recording_observer.h"
+#include "support/temp_dir.h"
+#include "test_config.h"
+
+namespace clipwright {
+namespace {
+
+constexpr const char* kX264 = "-c:v libx264 -preset veryfast -g 25 -keyint_min 25 -sc_threshold 0 -pix_fmt yuv420p";
+constexpr const char* kX265 =
+    "-c:v libx265 -preset ultrafast -pix_fmt yuv420p -tag:v hvc1 -x265-params keyint=25:min-keyint=25:scenecut=0:no-open-gop=1:log-level=error";
+
+struct CutCase {
+  const char* name;
+  const char* file;
+  std::string args;
+  std::uint32_t first, last;
+  bool passes = true;
+  const char* forced = nullptr;  // an encoder setting that spoils the pieces encoded again
+};
+
+void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
+
+std::int64_t DecodedFrames(const std::string& path) {
+  const auto listing = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -v error -i " +
+                                           testing::Quoted(path) + " -map 0:v:0 -f framemd5 -");
+  std::int64_t frames = 0;
+  for (std::size_t at = 0; listing && (at = listing->find("\n0,", at)) != std::string::npos; ++at) ++frames;
+  return frames;
+}
+
+class FrameCutTest : public ::testing::TestWithParam<CutCase> {};
+
+TEST_P(FrameCutTest, HoldsTheFramesAskedForAndPassesItsCheck) {
+  const CutCase& c = GetParam();
+  testing::TempDir media, logs;
+  const std::string clip = media.File(c.file);
+  ASSERT_TRUE(testing::MakeClip(clip, 4, true, true, c.args + " -c:a aac -shortest"));
+  NullObserver nobody;
+  std::atomic<int> abort{0};
+  SplitPageState split;
+  split.video_kind = 2;
+  ASSERT_EQ(ScanSplitFile(test_config::kFfmpeg, clip, split, nobody, abort), SplitScan::kReady);
+  FrameCutRequest request;
+  request.file = testing::Probed(clip);
+  request.container = std::string(c.file).substr(std::string(c.file).find('.') + 1);
+  const std::optional<FrameCut> range = FrameRangeCut(split, c.first, c.last);
+  const std::optional<VideoParameters> video = ReadVideoParameters(clip, request.file.streams[0].line);
+  ASSERT_TRUE(range && video);
+  request.cut = *range;
+  request.video = *video;
+  if (c.forced != nullptr) request.video.settings.push_back(c.forced);
+
+  RunSettings settings;
+  settings.ffmpeg = test_config::kFfmpeg;
+  settings.log_folder = logs.path();
+  testing::RecordingObserver observer;
+  const RunSummary summary = RunFiles(PlanFrameCut(request, settings), settings, observer, abort);
+  EXPECT_EQ(summary.successes, c.passes ? 1 : 0) << ::testing::PrintToString(observer.stages()) << ::testing::PrintToString(observer.outputs());
+  EXPECT_TRUE(summary.left_behind.empty());
+  const std::vector<std::string> names = media.Names();
+  if (!c.passes) {
+    EXPECT_EQ(names, std::vector<std::string>{c.file}) << "a cut that fails its check is removed, parts and all";
+    const std::vector<Stage> stages = observer.stages();
+    EXPECT_NE(std::find(stages.begin(), stages.end(), Stage::kCheckFailed), stages.end());
+    return;
+  }
+  ASSERT_EQ(names.size(), 2u);
+  const std::string cut = media.File(names[0] == c.file ? names[1] : names[0]);
+  EXPECT_EQ(DecodedFrames(cut), c.last - c.first + 1);
+  EXPECT_EQ(testing::StreamKinds(cut), (std::vector<std::string>{"Video", "Audio"}));
+  EXPECT_TRUE(testing::Decodes(cut));
+}
+
+const std::string kX264TwoB = std::string(kX264) + " -bf 2";
+
+INSTANTIATE_TEST_SUITE_P(
+    Cuts, FrameCutTest,
+    ::testing::Values(CutCase{"H264WithoutBFramesAcrossThreeGops", "a.mp4", std::string(kX264) + " -bf 0", 10, 90},
+                      CutCase{"H264TwoBFramesAcrossThreeGops", "a.mp4", kX264TwoB, 10, 90},
+                      CutCase{"H264StartingOnAKeyframe", "a.mp4", kX264TwoB, 25, 60},
+                      CutCase{"H264InsideOneGop", "a.mp4", kX264TwoB, 30, 40},
+                      CutCase{"H264ToTheLastFrame", "a.mp4", kX264TwoB, 60, 99},
+                      CutCase{"H264InMatroska", "a.mkv", kX264TwoB, 10, 90},
+                      CutCase{"HevcAcrossThreeGops", "a.mp4", kX265, 10, 90},
+                      CutCase{"HevcInsideOneGop", "a.mp4", kX265, 30, 40},
+                      CutCase{"ABlurredHeadFails", "a.mp4", kX264TwoB, 10, 60, false, "qp=51"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Streams no piece could match are turned down before anything runs.
+TEST(VideoParameters, OnlyClosedGopsOfTheTwoEncodersAreCut) {
+  testing::TempDir media;
+  const auto read = [&](const char* name, const std::string& args) {
+    const std::string clip = media.File(name);
+    EXPECT_TRUE(testing::MakeClip(clip, 1, true, false, args)) << name;
+    return ReadVideoParameters(clip, testing::ProbeStreams(clip).at(0));
+  };
+  EXPECT_FALSE(read("mpeg4.mp4", "-c:v mpeg4"));
+  EXPECT_FALSE(read("open.mp4", std::string(kX264) + " -x264-params open-gop=1"));
+  EXPECT_FALSE(read("full.mp4", "-c:v libx264 -pix_fmt yuvj420p"));
+  const std::optional<VideoParameters> closed = read("closed.mp4", kX264TwoB + " -refs 2");
+  ASSERT_TRUE(closed);
+  EXPECT_EQ(closed->profile, "high");
+  EXPECT_EQ(closed->timescale, 12800);
+  EXPECT_EQ(closed->settings, (std::vector<std::string>{"ref=2", "bframes=2", "weightp=1", "keyint=25"}));
+}
+
+}  // namespace
+}  // namespace clipwright
