@@ -38,14 +38,6 @@ struct CutCase {
 
 void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
 
-std::int64_t DecodedFrames(const std::string& path) {
-  const auto listing = testing::RunCommand(testing::FfmpegCommand() + " -hide_banner -nostdin -v error -i " +
-                                           testing::Quoted(path) + " -map 0:v:0 -f framemd5 -");
-  std::int64_t frames = 0;
-  for (std::size_t at = 0; listing && (at = listing->find("\n0,", at)) != std::string::npos; ++at) ++frames;
-  return frames;
-}
-
 class FrameCutTest : public ::testing::TestWithParam<CutCase> {};
 
 TEST_P(FrameCutTest, HoldsTheFramesAskedForAndPassesItsCheck) {
@@ -84,7 +76,7 @@ TEST_P(FrameCutTest, HoldsTheFramesAskedForAndPassesItsCheck) {
   }
   ASSERT_EQ(names.size(), 2u);
   const std::string cut = media.File(names[0] == c.file ? names[1] : names[0]);
-  EXPECT_EQ(DecodedFrames(cut), c.last - c.first + 1);
+  EXPECT_EQ(testing::DecodedFrames(cut), c.last - c.first + 1);
   EXPECT_EQ(testing::StreamKinds(cut), (std::vector<std::string>{"Video", "Audio"}));
   EXPECT_TRUE(testing::Decodes(cut));
 }

@@ -61,6 +61,7 @@ StoredSettings Configured(int pattern) {
   settings.alt_ffmpeg_path = pattern == 0 ? "C:\\Program Files\\ffmpeg 7\\ffmpeg.exe" : "";
   settings.aacgain_path = pattern == 0 ? "C:\\音楽\\aacgain.exe" : "aacgain.exe";
   settings.split_at_keyframes = pattern == 0;
+  settings.split_by_frame = pattern == 1;
   settings.separate_audio_only = pattern == 1;
   settings.volume_audio_only = pattern == 0;
   settings.target_level = pattern == 0 ? "89.0" : "なし";
@@ -78,6 +79,7 @@ void ExpectSame(const StoredSettings& loaded, const StoredSettings& expected) {
     EXPECT_EQ(loaded.boxes[i].choice, expected.boxes[i].choice) << SettingsBoxes()[i].caption;
   }
   EXPECT_EQ(loaded.split_at_keyframes, expected.split_at_keyframes);
+  EXPECT_EQ(loaded.split_by_frame, expected.split_by_frame);
   EXPECT_EQ(loaded.separate_audio_only, expected.separate_audio_only);
   EXPECT_EQ(loaded.target_level, expected.target_level);
   EXPECT_EQ(loaded.volume_audio_only, expected.volume_audio_only);

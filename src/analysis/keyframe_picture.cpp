@@ -79,13 +79,13 @@ std::optional<Picture> ReadBmpFile(const std::string& path) {
   return ReadBmp(bytes);
 }
 
-int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std::string& file,
-                        const std::atomic<int>& abort, Picture* picture) {
-  if (k >= source.keyframe_times.size()) return VERDICT_FAILURE;
+namespace {
+
+// Runs the picture's command and reads the picture; the file goes whatever happened.
+int MakePicture(const CommandLine& command, const std::string& file, const std::atomic<int>& abort, Picture* picture) {
   std::string capture;
   NullObserver nobody;
-  const int started =
-      RunTool(capture, nobody, abort, PictureCommand(source, k, file).Text(), SCAN_PROBE, 0, kPictureRunLimits);
+  const int started = RunTool(capture, nobody, abort, command.Text(), SCAN_PROBE, 0, kPictureRunLimits);
   std::optional<Picture> made;
   if (started != 0 && abort.load() == 0) made = ReadBmpFile(file);
   platform::DeleteFileForced(file);
@@ -93,6 +93,28 @@ int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std:
   if (!made) return VERDICT_FAILURE;
   *picture = std::move(*made);
   return VERDICT_SUCCESS;
+}
+
+}  // namespace
+
+int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std::string& file,
+                        const std::atomic<int>& abort, Picture* picture) {
+  if (k >= source.keyframe_times.size()) return VERDICT_FAILURE;
+  return MakePicture(PictureCommand(source, k, file), file, abort, picture);
+}
+
+int MakeFramePicture(const PictureSource& source, std::uint32_t frame, const std::string& file,
+                     const std::atomic<int>& abort, Picture* picture) {
+  if (frame + 1 >= source.frame_times.size()) return VERDICT_FAILURE;
+  // Half a frame early: the exact seek then starts on the frame itself, however its time rounds.
+  const double time = source.frame_times[frame] - (source.frame_times[frame + 1] - source.frame_times[frame]) / 2;
+  CommandLine command(source.ffmpeg);
+  command.AddWords("-hide_banner -nostats -loglevel error -threads 1");
+  if (time > 0) command.Add("-ss").Add(FixedText(time, 6));
+  command.Add("-i").AddQuoted(source.video).AddWords("-map 0:V:0 -an -sn -dn");
+  command.Add("-vf").AddQuoted("scale=-1:207").AddWords("-sws_flags bilinear");
+  command.AddWords("-frames:v 1 -update 1 -y").AddQuoted(file);
+  return MakePicture(command, file, abort, picture);
 }
 
 }  // namespace clipwright

@@ -42,6 +42,7 @@ struct PictureSource {
   std::string ffmpeg;
   std::string video;
   std::vector<double> keyframe_times;  // the shown time of each keyframe, as the frame list has it
+  std::vector<double> frame_times = {};  // the shown time of every frame, then of the end
 };
 
 // Makes the picture of keyframe k into the BMP file `file` (in a folder of the program's own),
@@ -49,5 +50,8 @@ struct PictureSource {
 // `abort` was set while FFmpeg ran.
 int MakeKeyframePicture(const PictureSource& source, std::uint32_t k, const std::string& file,
                         const std::atomic<int>& abort, Picture* picture);
+// The same for any frame: FFmpeg decodes from the keyframe before it up to the frame.
+int MakeFramePicture(const PictureSource& source, std::uint32_t frame, const std::string& file,
+                     const std::atomic<int>& abort, Picture* picture);
 
 }  // namespace clipwright

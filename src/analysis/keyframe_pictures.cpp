@@ -46,9 +46,10 @@ void KeyframePictures::Open(PictureSource source, std::string folder) {
   folder_ = std::move(folder);
 }
 
-void KeyframePictures::OpenFiles(std::vector<std::string> files, std::string folder) {
+void KeyframePictures::OpenFiles(std::vector<std::string> files, std::string folder, PictureSource source) {
   Clear();
   std::lock_guard lock(mutex_);
+  source_ = std::move(source);
   files_ = std::move(files);
   from_files_ = true;
   folder_ = std::move(folder);
@@ -65,8 +66,8 @@ int KeyframePictures::MakeNow(std::uint32_t k, const std::atomic<int>& abort) {
 KeyframePictures::Wanted KeyframePictures::Want(std::uint32_t k) {
   std::lock_guard lock(mutex_);
   wanted_ = k;
-  const bool missing = k < Count() && !Settled(k);
-  if (from_files_) {
+  const bool missing = Exists(k) && !Settled(k);
+  if (from_files_ && (k & kFrame) == 0) {
     if (missing) {
       // A file of the decoding scan's own folder: read at once, it takes no time to speak of.
       std::optional<Picture> picture = ReadBmpFile(files_[k]);
@@ -101,6 +102,11 @@ std::uint32_t KeyframePictures::Count() const {
   return static_cast<std::uint32_t>(from_files_ ? files_.size() : source_.keyframe_times.size());
 }
 
+bool KeyframePictures::Exists(std::uint32_t k) const {
+  // A frame's picture needs the time of the frame after it too.
+  return (k & kFrame) != 0 ? (k & ~kFrame) + 1 < source_.frame_times.size() : k < Count();
+}
+
 bool KeyframePictures::Settled(std::uint32_t k) const { return held_.contains(k) || failed_.contains(k); }
 
 KeyframePictures::Wanted KeyframePictures::StateOf(std::uint32_t k) {
@@ -109,7 +115,7 @@ KeyframePictures::Wanted KeyframePictures::StateOf(std::uint32_t k) {
     held->second.used = ++uses_;
     return {State::kReady, held->second.picture};
   }
-  return {k < Count() && !failed_.contains(k) ? State::kComing : State::kNone, nullptr};
+  return {Exists(k) && !failed_.contains(k) ? State::kComing : State::kNone, nullptr};
 }
 
 void KeyframePictures::Keep(std::uint32_t k, Picture picture) {
@@ -137,14 +143,17 @@ std::optional<std::uint32_t> KeyframePictures::NextToMake() const {
   // The picture wanted, then the ones a step either way, which the user is likely to go to next.
   const std::int64_t k = *wanted_;
   for (const std::int64_t candidate : {k, k + 1, k - 1}) {
-    if (candidate >= 0 && candidate < Count() && !Settled(static_cast<std::uint32_t>(candidate))) {
+    // A step from frame 0 down gives no keyframe: its number is beyond them all.
+    if (candidate >= 0 && Exists(static_cast<std::uint32_t>(candidate)) && !Settled(static_cast<std::uint32_t>(candidate))) {
       return static_cast<std::uint32_t>(candidate);
     }
   }
   return std::nullopt;
 }
 
-std::string KeyframePictures::FileOf(std::uint32_t k) const { return folder_ + "keyframe" + std::to_string(k) + ".bmp"; }
+std::string KeyframePictures::FileOf(std::uint32_t k) const {
+  return folder_ + ((k & kFrame) != 0 ? "frame" + std::to_string(k & ~kFrame) : "keyframe" + std::to_string(k)) + ".bmp";
+}
 
 void KeyframePictures::Run() {
   std::unique_lock lock(mutex_);
@@ -157,7 +166,8 @@ void KeyframePictures::Run() {
     const std::string file = FileOf(*next);
     lock.unlock();
     Picture picture;
-    const int verdict = MakeKeyframePicture(source_, *next, file, abort_, &picture);
+    const int verdict = (*next & kFrame) != 0 ? MakeFramePicture(source_, *next & ~kFrame, file, abort_, &picture)
+                                              : MakeKeyframePicture(source_, *next, file, abort_, &picture);
     lock.lock();
     making_.reset();
     if (stop_) return;

@@ -61,8 +61,9 @@ class KeyframePictures {
   // the scan's own, which the store owns from now on and removes when it is cleared.
   void Open(PictureSource source, std::string folder);
   // A video whose pictures the decoding scan has written, one file per keyframe (empty: none),
-  // all in `folder`, which the store owns from now on.
-  void OpenFiles(std::vector<std::string> files, std::string folder);
+  // all in `folder`, which the store owns from now on; the pictures of other frames are made
+  // from `source`.
+  void OpenFiles(std::vector<std::string> files, std::string folder, PictureSource source = {});
 
   // Makes picture k on the calling thread (the analysis worker, before the page shows the
   // video); a RunVerdict.
@@ -71,6 +72,10 @@ class KeyframePictures {
   // The page is to show keyframe k's picture: it is ready, coming, or there is none. A picture
   // being made for another keyframe is given up, and the neighbours of k are made after it.
   Wanted Want(std::uint32_t k);
+  // The pictures of frames share the store with those of keyframes, under this mark.
+  static constexpr std::uint32_t kFrame = std::uint32_t{1} << 31;
+  // The same for frame `frame` of the video, keyframe or not (the range stepping frame by frame).
+  Wanted WantFrame(std::uint32_t frame) { return Want(kFrame | frame); }
   // After the notice: the state of the picture wanted last.
   Wanted LastWanted();
 
@@ -80,6 +85,8 @@ class KeyframePictures {
   std::size_t Bytes() const;
 
  private:
+  bool Exists(std::uint32_t k) const;
+
   struct Held {
     std::shared_ptr<const Picture> picture;
     std::uint64_t used = 0;

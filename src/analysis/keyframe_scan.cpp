@@ -109,7 +109,7 @@ int ScanByDecoding(SplitPageState& split, RunObserver& observer, const std::atom
   // Only pictures in the scan's own folder are read (a path elsewhere, from a garbled log, is not).
   std::vector<std::string> pictures;
   for (std::string& image : scan->keyframe_images) pictures.push_back(image.starts_with(folder) ? std::move(image) : "");
-  split.pictures.OpenFiles(std::move(pictures), folder);
+  split.pictures.OpenFiles(std::move(pictures), folder, PictureSource{ffmpeg, path, {}, split.frame_times});
   return VERDICT_SUCCESS;
 }
 
@@ -142,7 +142,7 @@ int RunScan(SplitPageState& split, RunObserver& observer, const std::atomic<int>
   }
 
   observer.Report(Stage::kLoadingKeyframes);
-  PictureSource source{ffmpeg, path, {}};
+  PictureSource source{ffmpeg, path, {}, split.frame_times};
   for (std::uint32_t k = 0; k < split.keyframe_count; ++k) source.keyframe_times.push_back(split.frame_times[split.keyframe_frames[k]]);
   split.pictures.Open(std::move(source), folder);
   // The page shows the first keyframe's picture as soon as it opens the video.

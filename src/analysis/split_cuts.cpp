@@ -13,7 +13,7 @@ std::uint32_t KeyframeFrame(const SplitPageState& split, std::uint32_t k) {
 }
 
 std::uint32_t RangeMaximum(const SplitPageState& split) {
-  return KeyframeMode(split) ? split.keyframe_count : split.last_frame_index;
+  return StepsByKeyframe(split) ? split.keyframe_count : split.last_frame_index;
 }
 
 bool HasSplitRange(const SplitPageState& split) {

@@ -26,13 +26,15 @@ struct SplitCut {
 
 // A video file's range moves by keyframes; an audio file's by audio frames.
 inline bool KeyframeMode(const SplitPageState& split) { return split.video_kind != 0; }
+// The trackbars step from keyframe to keyframe: a video, unless it is cut frame by frame.
+inline bool StepsByKeyframe(const SplitPageState& split) { return KeyframeMode(split) && !split.by_frame; }
 
 // The start of frame `frame` in seconds; 0 past the frame list.
 double FrameTime(const SplitPageState& split, std::uint32_t frame);
 // The frame of keyframe ordinal k; the end of the video past the keyframes.
 std::uint32_t KeyframeFrame(const SplitPageState& split, std::uint32_t k);
 
-// The trackbars' maximum: the keyframe ordinal of the end marker, or the last audio frame.
+// The trackbars' maximum: the keyframe ordinal of the end marker, or the frame count.
 std::uint32_t RangeMaximum(const SplitPageState& split);
 // Frame data that a range can stand on: a video needs a keyframe, an audio file two frames.
 bool HasSplitRange(const SplitPageState& split);

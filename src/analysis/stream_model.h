@@ -61,6 +61,8 @@ struct SplitPageState {
   std::vector<std::int64_t> keyframe_packets;
   // The pictures of the keyframes, made when the page first shows them.
   KeyframePictures pictures;
+  // A video's range moves frame by frame ("フレーム単位") rather than from keyframe to keyframe.
+  bool by_frame = false;
   std::uint32_t start_frame = 0;
   std::uint32_t end_frame = 0;
   std::uint32_t start_key = 0;

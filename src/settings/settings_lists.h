@@ -31,6 +31,7 @@ inline constexpr int kTempCopiesBox = 20;
 
 // The captions of the stored boxes of the other pages.
 inline constexpr const char* kSplitAtKeyframesCaption = "キーフレームで全分割";
+inline constexpr const char* kSplitByFrameCaption = "フレーム単位";
 inline constexpr const char* kSeparateAudioOnlyCaption = "音声のみ抽出";
 inline constexpr const char* kVolumeAudioOnlyCaption = "音声のみ";
 

@@ -75,6 +75,7 @@ StoredSettings LoadSettings(const SettingsFiles& files) {
     settings.boxes.push_back(loaded);
   }
   settings.split_at_keyframes = LoadCheck(file, kSplitAtKeyframesCaption);
+  settings.split_by_frame = LoadCheck(file, kSplitByFrameCaption);
   settings.separate_audio_only = LoadCheck(file, kSeparateAudioOnlyCaption);
   // Kept as text; the volume job reads the number when it runs.
   settings.target_level = file.GetString(kSection, kTargetKey, kTargetDefault, PATH_CAPACITY);
@@ -103,6 +104,7 @@ void SaveSettings(const SettingsFiles& files, const StoredSettings& settings) {
     }
   }
   file.WriteString(kSection, kSplitAtKeyframesCaption, Flag(settings.split_at_keyframes));
+  file.WriteString(kSection, kSplitByFrameCaption, Flag(settings.split_by_frame));
   file.WriteString(kSection, kSeparateAudioOnlyCaption, Flag(settings.separate_audio_only));
   file.WriteString(kSection, kTargetKey, settings.target_level);
   file.WriteString(kSection, kVolumeAudioOnlyCaption, Flag(settings.volume_audio_only));

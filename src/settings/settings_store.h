@@ -39,6 +39,7 @@ struct StoredSettings {
   std::string aacgain_path;
   std::vector<StoredBox> boxes;  // one per entry of SettingsBoxes(), in that order
   bool split_at_keyframes = false;
+  bool split_by_frame = false;
   bool separate_audio_only = false;
   std::string target_level = "100.0";  // as the volume page shows it; read as a number when used
   bool volume_audio_only = false;

@@ -97,6 +97,8 @@ void LoadPlacementAndSettings(HWND main_window) {
   ShowStoredSettings(settings, stored);
   split.SetChecked(IDC_SPLIT_AT_KEYFRAMES, stored.split_at_keyframes);
   split.SendCommand(IDC_SPLIT_AT_KEYFRAMES);
+  split.SetChecked(IDC_SPLIT_BY_FRAME, stored.split_by_frame);
+  split.SendCommand(IDC_SPLIT_BY_FRAME);
   separate.SetChecked(IDC_SEPARATE_AUDIO_ONLY, stored.separate_audio_only);
   separate.SendCommand(IDC_SEPARATE_AUDIO_ONLY);
   volume.SetText(IDC_VOLUME_TARGET, stored.target_level);
@@ -117,6 +119,7 @@ void SavePlacementAndSettings(HWND main_window) {
   WindowDialog volume(page_states[PAGE_VOLUME].window);
   KeepStoredSettings(settings, &stored);
   stored.split_at_keyframes = split.IsChecked(IDC_SPLIT_AT_KEYFRAMES);
+  stored.split_by_frame = split.IsChecked(IDC_SPLIT_BY_FRAME);
   stored.separate_audio_only = separate.IsChecked(IDC_SEPARATE_AUDIO_ONLY);
   stored.target_level = volume.Text(IDC_VOLUME_TARGET);
   stored.volume_audio_only = volume.IsChecked(IDC_VOLUME_AUDIO_ONLY);

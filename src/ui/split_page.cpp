@@ -1,5 +1,6 @@
 #include "ui/split_page.h"
 
+#include <algorithm>
 #include <optional>
 
 #include "jobs/job_plans.h"
@@ -24,6 +25,32 @@ void EnableRange(HWND page) {
   for (int id : kRangeControls) EnableWindow(GetDlgItem(page, id), !whole_file);
 }
 
+// The range cut at its frames: only a video whose encoding the pieces can match.
+void RunFrameCut(HWND page, const SplitPageState& split, const InputFile& file, const std::string& container,
+                 const RunSettings& settings) {
+  WindowDialog controls(page);
+  FrameCutRequest request;
+  request.file = file;
+  request.container = container;
+  const auto video = std::find_if(file.streams.begin(), file.streams.end(), [](const StreamChoice& stream) {
+    return StreamKindOf(stream.line) == StreamKind::kVideo && !IsAttachedPicture(stream.line);
+  });
+  const std::optional<FrameCut> cut =
+      split.end_frame > split.start_frame ? FrameRangeCut(split, split.start_frame, split.end_frame - 1) : std::nullopt;
+  const std::optional<VideoParameters> parameters =
+      video == file.streams.end() ? std::nullopt : ReadVideoParameters(file.path, video->line);
+  if (!cut || !parameters) {
+    controls.MessageBox("このファイルはフレーム単位で分割できません。\r\n"
+                        "（GOP が閉じている H.264 / HEVC の映像に限ります）",
+                        "分割エラー", kMessageOk);
+    return;
+  }
+  request.cut = *cut;
+  request.video_stream = video->number;
+  request.video = *parameters;
+  RunPlanDialog(page, RunKind::kSplit, PlanFrameCut(request, settings), settings);
+}
+
 // The page's file cut at every keyframe while "キーフレームで全分割" is checked, else its range.
 void Run(HWND page, SplitPageState& split) {
   constexpr const char* kNothingToCut = "映像フォーマットが無いか、キーフレームがありません。";
@@ -41,6 +68,10 @@ void Run(HWND page, SplitPageState& split) {
       request.pieces.push_back(KeyframePiece{split.keyframe_frames[k], split.keyframe_frames[k + 1], KeyframeCut(split, k, k + 1)});
     }
     RunPlanDialog(page, RunKind::kSplitAtKeyframes, PlanKeyframeSplit(request, settings), settings);
+    return;
+  }
+  if (split.by_frame && KeyframeMode(split)) {
+    RunFrameCut(page, split, file, container, settings);
     return;
   }
   const std::optional<SplitCut> cut = SplitRangeCut(split);
@@ -66,6 +97,9 @@ bool OnCommand(HWND page, SplitPageState& split, int id) {
       return true;
     case IDC_SPLIT_AT_KEYFRAMES:
       EnableRange(page);
+      return true;
+    case IDC_SPLIT_BY_FRAME:
+      SetSplitStepping(split, controls);
       return true;
     case IDC_SPLIT_RUN:
       Run(page, split);

@@ -16,27 +16,28 @@ std::uint32_t TrackPosition(const SplitPageState& split, Dialog& page, int track
   return std::min(static_cast<std::uint32_t>(std::max(position, 0)), RangeMaximum(split));
 }
 
-// Keyframe k's picture, or none; one still being made keeps the picture shown until it comes
-// (OnSplitPictureReady), rather than blinking. The end marker has no picture: the picture goes
-// while the end is at the end of the video.
-void ShowKeyframePicture(SplitPageState& split, Dialog& page, std::uint32_t k) {
+// The picture at a thumb: keyframe k's, or frame `frame`'s while the range steps frame by
+// frame; or none. One still being made keeps the picture shown until it comes
+// (OnSplitPictureReady), rather than blinking. The end of the video has no picture: the
+// picture goes while the end is there.
+void ShowPictureAt(SplitPageState& split, Dialog& page, std::uint32_t k, std::uint32_t frame) {
   if (!KeyframeMode(split)) return;
-  const KeyframePictures::Wanted wanted = split.pictures.Want(k);
+  const KeyframePictures::Wanted wanted = split.by_frame ? split.pictures.WantFrame(frame) : split.pictures.Want(k);
   if (wanted.state != KeyframePictures::State::kComing) page.ShowPicture(IDC_SPLIT_PICTURE, wanted.picture.get());
 }
 
 void ShowStart(SplitPageState& split, Dialog& page) {
   page.SetText(IDC_SPLIT_START_TIME, FrameTimeText(FrameTime(split, split.start_frame)));
-  ShowKeyframePicture(split, page, split.start_key);
+  ShowPictureAt(split, page, split.start_key, split.start_frame);
 }
 
 void ShowEnd(SplitPageState& split, Dialog& page) {
   page.SetText(IDC_SPLIT_END_TIME, FrameTimeText(FrameTime(split, split.end_frame)));
-  ShowKeyframePicture(split, page, split.end_key);
+  ShowPictureAt(split, page, split.end_key, split.end_frame);
 }
 
 void SetEndToMaximum(SplitPageState& split, Dialog& page) {
-  if (KeyframeMode(split)) {
+  if (StepsByKeyframe(split)) {
     split.end_key = split.keyframe_count;
     split.end_frame = KeyframeFrame(split, split.end_key);
     page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_key));
@@ -64,6 +65,11 @@ void OnSplitAnalysed(SplitPageState& split, Dialog& page) {
   page.SetText(IDC_SPLIT_PLAY_TIME, FrameTimeText(FrameTime(split, split.last_frame_index)));
   // An audio file has no pictures; one left from a video file would belong to that file.
   if (!KeyframeMode(split)) page.ShowPicture(IDC_SPLIT_PICTURE, nullptr);
+  SetSplitStepping(split, page);
+}
+
+void SetSplitStepping(SplitPageState& split, Dialog& page) {
+  split.by_frame = page.IsChecked(IDC_SPLIT_BY_FRAME);
   const int maximum = static_cast<int>(RangeMaximum(split));
   page.SetTrackRange(IDC_SPLIT_START_TRACK, 0, maximum);
   page.SetTrackRange(IDC_SPLIT_END_TRACK, 0, maximum);
@@ -80,7 +86,7 @@ void ResetSplitRange(SplitPageState& split, Dialog& page) {
     return;
   }
   split.start_key = 0;
-  split.start_frame = KeyframeMode(split) ? KeyframeFrame(split, 0) : 0;
+  split.start_frame = StepsByKeyframe(split) ? KeyframeFrame(split, 0) : 0;
   page.SetTrackPosition(IDC_SPLIT_START_TRACK, 0);
   SetEndToMaximum(split, page);
   page.SetText(IDC_SPLIT_END_TIME, FrameTimeText(FrameTime(split, split.end_frame)));
@@ -96,7 +102,7 @@ void SetSplitMaximum(SplitPageState& split, Dialog& page) {
 void MoveSplitStart(SplitPageState& split, Dialog& page) {
   if (!HasSplitRange(split)) return;
   const std::uint32_t position = TrackPosition(split, page, IDC_SPLIT_START_TRACK);
-  if (KeyframeMode(split)) {
+  if (StepsByKeyframe(split)) {
     split.start_key = std::min({position, split.keyframe_count - 1, split.end_key - 1});
     split.start_frame = KeyframeFrame(split, split.start_key);
     page.SetTrackPosition(IDC_SPLIT_START_TRACK, static_cast<int>(split.start_key));
@@ -110,7 +116,7 @@ void MoveSplitStart(SplitPageState& split, Dialog& page) {
 void MoveSplitEnd(SplitPageState& split, Dialog& page) {
   if (!HasSplitRange(split)) return;
   const std::uint32_t position = std::max(TrackPosition(split, page, IDC_SPLIT_END_TRACK), 1u);
-  if (KeyframeMode(split)) {
+  if (StepsByKeyframe(split)) {
     split.end_key = std::max(position, split.start_key + 1);
     split.end_frame = KeyframeFrame(split, split.end_key);
     page.SetTrackPosition(IDC_SPLIT_END_TRACK, static_cast<int>(split.end_key));

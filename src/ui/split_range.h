@@ -20,6 +20,9 @@ std::string FrameTimeText(double seconds);
 // A newly opened file has been analysed: the play time, both trackbars over the whole range,
 // and the range reset to the whole file.
 void OnSplitAnalysed(SplitPageState& split, Dialog& page);
+// フレーム単位 was checked or cleared: the trackbars step over every frame of a video, or from
+// keyframe to keyframe, and the range becomes the whole file.
+void SetSplitStepping(SplitPageState& split, Dialog& page);
 // リセット: the range becomes the whole file.
 void ResetSplitRange(SplitPageState& split, Dialog& page);
 // 最大値セット: the end goes to the end of the file.

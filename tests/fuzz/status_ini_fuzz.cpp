@@ -37,7 +37,7 @@ std::string Folder() {
 bool Same(const clipwright::StoredSettings& a, const clipwright::StoredSettings& b) {
   if (a.placement != b.placement || a.ffmpeg_path != b.ffmpeg_path || a.alt_ffmpeg_path != b.alt_ffmpeg_path ||
       a.aacgain_path != b.aacgain_path || a.boxes.size() != b.boxes.size() ||
-      a.split_at_keyframes != b.split_at_keyframes || a.separate_audio_only != b.separate_audio_only ||
+      a.split_at_keyframes != b.split_at_keyframes || a.split_by_frame != b.split_by_frame || a.separate_audio_only != b.separate_audio_only ||
       a.target_level != b.target_level || a.volume_audio_only != b.volume_audio_only) {
     return false;
   }

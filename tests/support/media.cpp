@@ -100,4 +100,12 @@ double PlayTime(const std::string& path) {
          std::atof(time.substr(6).c_str());
 }
 
+std::int64_t DecodedFrames(const std::string& path) {
+  const auto listing =
+      RunCommand(FfmpegCommand() + " -hide_banner -nostdin -v error -i " + Quoted(path) + " -map 0:v:0 -f framemd5 -");
+  std::int64_t frames = 0;
+  for (std::size_t at = 0; listing && (at = listing->find("\n0,", at)) != std::string::npos; ++at) ++frames;
+  return frames;
+}
+
 }  // namespace clipwright::testing

@@ -45,5 +45,7 @@ std::vector<std::string> StreamKinds(const std::string& path);
 
 // The play time FFmpeg reports for a file in seconds; -1 when it reports none.
 double PlayTime(const std::string& path);
+// The frames of the file's first video stream, decoded.
+std::int64_t DecodedFrames(const std::string& path);
 
 }  // namespace clipwright::testing

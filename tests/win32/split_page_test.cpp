@@ -76,6 +76,31 @@ TEST_F(SplitPageTest, ADroppedVideoIsCutToItsRangeAndAtEveryKeyframe) {
   }
 }
 
+// フレーム単位: the trackbars step over every frame, the picture is the frame's own, and the cut
+// between keyframes holds exactly the frames of the range.
+TEST_F(SplitPageTest, FrameByFrameTheRangeStartsAndEndsBetweenKeyframes) {
+  const std::string clip = work.File("clip.mp4");
+  ASSERT_TRUE(MakeClip(clip, 3, true, false, "-c:v libx264 -bf 2 -g 25 -keyint_min 25 -sc_threshold 0 -pix_fmt yuv420p"));
+  HWND window = main.page(PAGE_SPLIT);
+  ui::WindowDialog page(window);
+  DropFiles(GetDlgItem(window, IDC_SPLIT_STREAMS), {clip});
+  SendMessageW(GetDlgItem(window, IDC_SPLIT_BY_FRAME), BM_CLICK, 0, 0);
+  EXPECT_EQ(SendDlgItemMessageW(window, IDC_SPLIT_END_TRACK, TBM_GETRANGEMAX, 0, 0), 75);
+  Slide(window, IDC_SPLIT_START_TRACK, 10);
+  const KeyframePictures& pictures = ui::PageStateOf(window)->split.pictures;
+  EXPECT_TRUE(PumpUntil(
+      [&] { return Shows(GetDlgItem(window, IDC_SPLIT_PICTURE), pictures.Of(KeyframePictures::kFrame | 10).get()); },
+      20000));
+  Slide(window, IDC_SPLIT_END_TRACK, 61);
+  EXPECT_EQ(page.Text(IDC_SPLIT_START_TIME), "00:00:00.400");
+  EXPECT_EQ(page.Text(IDC_SPLIT_END_TIME), "00:00:02.440");
+  EXPECT_EQ(RunJob(window, IDC_SPLIT_RUN), kOneDone);
+  EXPECT_EQ(DecodedFrames(work.File("clip_00000.400-00002.440_1.mp4")), 51);
+
+  SendMessageW(GetDlgItem(window, IDC_SPLIT_BY_FRAME), BM_CLICK, 0, 0);
+  EXPECT_EQ(SendDlgItemMessageW(window, IDC_SPLIT_END_TRACK, TBM_GETRANGEMAX, 0, 0), 3);
+}
+
 TEST_F(SplitPageTest, ClosingTheProgramWhileAPictureIsMadeLeavesNoFolder) {
   const std::string clip = work.File("clip.mkv");
   ASSERT_TRUE(MakeClip(clip, 10, true, false, "-c:v libx264 -g 25 -keyint_min 25 -sc_threshold 0"));
