@@ -12,6 +12,9 @@
 //       runs the split at every keyframe of the video, or a whole-file copy of it (a separate of
 //       every stream), through the run driver, with the real check of each output or with one
 //       that passes at once, and prints the seconds it took.
+//   split_bench framecut <ffmpeg> <video> <first> <last> <cut|encode>
+//       the frame-precise cut of frames first … last through the run driver, check included;
+//       or only its two encodes of the partial GOPs, the FFmpeg runs alone. Prints the seconds.
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -28,7 +31,9 @@
 #include "jobs/run_driver.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "analysis/video_parameters.h"
 #include "support/picture_watch.h"
+#include "tools/tool_runner.h"
 
 namespace {
 
@@ -145,21 +150,77 @@ int Check(const char* ffmpeg, const char* video, const std::string& what, const 
   return 0;
 }
 
+// The folder's new files go again, so that the next run starts alike.
+void RemoveNewFiles(const std::string& folder, const std::vector<std::string>& before) {
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) {
+    if (std::find(before.begin(), before.end(), entry.name) == before.end()) platform::DeleteFileForced(folder + entry.name);
+  }
+}
+
+int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::uint32_t last, const std::string& what) {
+  FrameCutRequest request;
+  request.file = Probed(ffmpeg, video);
+  request.container = platform::SplitPath(video).extension.substr(1);
+  SplitPageState split;
+  split.video_kind = 2;
+  NullObserver observer;
+  std::atomic<int> abort{0};
+  if (ScanSplitFile(ffmpeg, video, split, observer, abort) != SplitScan::kReady) Fail("the scan failed");
+  const std::optional<clipwright::FrameCut> cut = FrameRangeCut(split, first, last);
+  const std::optional<VideoParameters> parameters = ReadVideoParameters(video, request.file.streams.at(0).line);
+  if (!cut || !parameters) Fail("no frame cut of this video");
+  request.cut = *cut;
+  request.video = *parameters;
+  RunSettings settings;
+  settings.ffmpeg = ffmpeg;
+  const RunPlan plan = PlanFrameCut(request, settings);
+  const platform::PathParts parts = platform::SplitPath(video);
+  const std::string folder = parts.drive + parts.directory;
+  std::vector<std::string> before;
+  for (const platform::FolderEntry& entry : platform::ListFolder(folder)) before.push_back(entry.name);
+
+  const auto start = Clock::now();
+  if (what == "cut") {
+    const RunSummary summary = RunFiles(plan, settings, observer, abort);
+    if (summary.successes != 1) Fail("the cut failed");
+  } else {
+    // The encodes as the cut runs them, each into a file of its own.
+    CommandNames names;
+    names.program = ffmpeg;
+    names.inputs = {video};
+    for (std::size_t i = 0; i < plan.files[0].parts.size(); ++i) names.parts.push_back(folder + "part" + std::to_string(i) + ".mp4");
+    for (const FileStep& step : plan.files[0].steps) {
+      if (!step.running || (step.running->stage != Stage::kEncodingHead && step.running->stage != Stage::kEncodingTail)) continue;
+      std::string capture;
+      RunTool(capture, observer, abort, ResolveCommand(step.command, names).Text(), SCAN_JOB, 0);
+    }
+  }
+  const double seconds = Since(start);
+  RemoveNewFiles(folder, before);
+  std::printf("seconds=%.3f\n", seconds);
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::string mode = argc > 1 ? argv[1] : "";
   const bool known = ((mode == "open" || mode == "decode") && argc == 4) || (mode == "pictures" && argc == 6) ||
-                     (mode == "check" && argc == 6);
+                     (mode == "check" && argc == 6) || (mode == "framecut" && argc == 7);
   if (!known) {
     std::fprintf(stderr,
                  "usage: split_bench open|decode <ffmpeg> <video> | pictures <ffmpeg> <video> <moves> <fill> |\n"
-                 "       check <ffmpeg> <video> every|whole checked|unchecked\n");
+                 "       check <ffmpeg> <video> every|whole checked|unchecked |\n"
+                 "       framecut <ffmpeg> <video> <first> <last> cut|encode\n");
     return 2;
   }
   try {
     if (mode == "pictures") return Pictures(argv[2], argv[3], std::atoi(argv[4]), std::atoi(argv[5]));
     if (mode == "check") return Check(argv[2], argv[3], argv[4], argv[5]);
+    if (mode == "framecut") {
+      return CutFrames(argv[2], argv[3], static_cast<std::uint32_t>(std::atoi(argv[4])),
+                      static_cast<std::uint32_t>(std::atoi(argv[5])), argv[6]);
+    }
     return Scan(argv[2], argv[3], mode == "decode");
   } catch (const Failure& failure) {
     std::fprintf(stderr, "split_bench: %s\n", failure.what);

@@ -60,6 +60,7 @@ std::optional<FrameCut> FrameRangeCut(const SplitPageState& split, std::uint32_t
     cut.copy_first = KeyframeFrame(split, a);
     cut.copy_end = KeyframeFrame(split, b);
     cut.copy = KeyframeCut(split, a, b);
+    if (a < split.keyframe_packets.size() && cut.copy.video_packets) cut.copy_first_packet = a == 0 ? 0 : split.keyframe_packets[a];
   } else {
     // No whole GOP inside: the range is encoded again as one piece.
     cut.copy_first = cut.copy_end = cut.end_frame;

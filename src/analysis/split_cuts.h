@@ -52,6 +52,9 @@ struct FrameCut {
   double copy_end_time = 0;
   double frame_step = 0;          // seconds from one frame to the next, on average
   SplitCut copy;                  // the copy of the GOPs, when there are any
+  // Where the copied GOPs' packets stand in the source's listing, in decode order; none when
+  // the listing did not tell.
+  std::optional<std::int64_t> copy_first_packet;
   bool copies() const { return copy_first < copy_end; }
 };
 // The cut of frames first … last of the split page's video; none outside its frames.

@@ -153,6 +153,12 @@ struct OutputExpectation {
     // were encoded again and must come close (kLeastPsnr).
     std::int64_t copied_first = 0, copied_end = 0;
     double frame_step = 0;  // seconds between two frames; no gap may be wider
+    // Where the copied packets stand in the source's listing, in decode order. Known, the
+    // copied packets are held to the source's checksums and only the pictures about the joins
+    // are compared (from the start through the first copied frames, and the tail, the source
+    // read from tail_source_seek); unknown, every picture is.
+    std::optional<std::int64_t> source_first_packet;
+    double tail_source_seek = 0;
   };
   std::optional<Frames> frames;
 };

@@ -84,13 +84,17 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   expected.cut = true;
   expected.cut_video = 0;
   expected.video_packets = cut.end_frame - cut.first_frame;
-  expected.frames = OutputExpectation::Frames{request.file.path,
-                                              request.video_stream,
-                                              std::max(0.0, cut.start_time - cut.frame_step / 2),
-                                              cut.end_frame - cut.first_frame,
-                                              cut.copy_first - cut.first_frame,
-                                              cut.copy_end - cut.first_frame,
-                                              cut.frame_step};
+  OutputExpectation::Frames frames;
+  frames.source = request.file.path;
+  frames.source_video = request.video_stream;
+  frames.seek = std::max(0.0, cut.start_time - cut.frame_step / 2);
+  frames.count = cut.end_frame - cut.first_frame;
+  frames.copied_first = cut.copy_first - cut.first_frame;
+  frames.copied_end = cut.copy_end - cut.first_frame;
+  frames.frame_step = cut.frame_step;
+  frames.source_first_packet = cut.copy_first_packet;
+  frames.tail_source_seek = std::max(0.0, cut.copy_end_time - cut.frame_step / 2);
+  expected.frames = frames;
   RunPlan plan;
   plan.files.push_back(std::move(file));
   return plan;

@@ -86,19 +86,6 @@ CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output)
   return command;
 }
 
-CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& output,
-                                  const OutputExpectation::Frames& frames) {
-  CommandLine command(ffmpeg);
-  command.AddWords("-hide_banner -nostats -nostdin -v error -i").AddQuoted(output);
-  command.Add("-ss").Add(FixedText(frames.seek, 6)).Add("-i").AddQuoted(frames.source);
-  // Both from 0, so that the filter pairs the frames in order.
-  command.Add("-lavfi").Add("[1:" + std::to_string(frames.source_video) + "]trim=end_frame=" +
-                            std::to_string(frames.count) + ",setpts=PTS-STARTPTS[source];[0:v:0]setpts=PTS-STARTPTS[cut];"
-                            "[cut][source]psnr=stats_file=-");
-  command.AddWords("-f null -");
-  return command;
-}
-
 CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output) {
   CommandLine command(ffmpeg);
   command.AddWords("-hide_banner -nostats -nostdin -v error -xerror -i").AddQuoted(output);
@@ -161,14 +148,34 @@ CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, 
   return reading.exit_code == 0 && !printed ? CheckResult{} : Failed(CheckFailure::kDecodeError);
 }
 
+// Frames of a frame cut compared with the source's: `count` of them from output frame `first`,
+// the output read from `output_seek` and the source from `source_seek`.
+struct Span {
+  std::int64_t first = 0;
+  std::int64_t count = 0;
+  std::optional<double> output_time;  // the output's own timestamp of frame `first`; none: from its start
+  double source_seek = 0;
+};
+
 // The PSNR filter's line of each frame ("n:1 mse_avg:… psnr_avg:48.83 …", "inf" for the very
-// same picture), frame by frame against the source read from the same frame.
+// same picture): a copied frame must be the source's, one encoded again close to it.
 CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
-                            const std::atomic<int>& abort) {
-  const Reading reading = ReadToEnd(PictureCompareCommand(ffmpeg, output, frames), abort);
+                            const Span& span, const std::atomic<int>& abort) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -v error");
+  // By the output's own timestamps: where its streams start differs between containers.
+  if (span.output_time) command.AddWords("-seek_timestamp 1 -ss").Add(FixedText(*span.output_time - frames.frame_step / 2, 6));
+  command.Add("-i").AddQuoted(output);
+  command.Add("-ss").Add(FixedText(span.source_seek, 6)).Add("-i").AddQuoted(frames.source);
+  // Both from 0, so that the filter pairs the frames in order.
+  const std::string trim = "trim=end_frame=" + std::to_string(span.count) + ",setpts=PTS-STARTPTS";
+  command.Add("-lavfi").Add("[1:" + std::to_string(frames.source_video) + "]" + trim + "[source];[0:v:0]" + trim +
+                            "[cut];[cut][source]psnr=stats_file=-");
+  command.AddWords("-f null -");
+  const Reading reading = ReadToEnd(command, abort);
   if (!reading.started) return Failed(CheckFailure::kUnreadable);
   if (reading.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
-  std::int64_t frame = 0;
+  std::int64_t frame = span.first;
   for (std::size_t start = 0; start < reading.output.size();) {
     const std::size_t end = std::min(reading.output.find('\n', start), reading.output.size());
     const std::string_view line = std::string_view(reading.output).substr(start, end - start);
@@ -176,20 +183,59 @@ CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output
     const std::size_t psnr = line.find("psnr_avg:");
     if (!line.starts_with("n:") || psnr == std::string_view::npos) continue;
     const std::string_view value = line.substr(psnr + 9, line.find(' ', psnr) - psnr - 9);
-    const bool copied = frame >= frames.copied_first && frame < frames.copied_end;
     if (value != "inf") {
-      if (copied) return Failed(CheckFailure::kCopiedFrameChanged, frame);
+      if (frame >= frames.copied_first && frame < frames.copied_end) return Failed(CheckFailure::kCopiedFrameChanged, frame);
       const double decibels = std::strtod(std::string(value).c_str(), nullptr);
       if (!(decibels >= kLeastPsnr)) return Failed(CheckFailure::kPictureQuality, frame, std::llround(decibels * 10));
     }
     ++frame;
   }
   if (reading.exit_code != 0) return Failed(CheckFailure::kDecodeError);
-  return frame == frames.count ? CheckResult{} : Failed(CheckFailure::kPacketCount, frames.count, frame);
+  return frame == span.first + span.count ? CheckResult{} : Failed(CheckFailure::kPacketCount, frames.count, frame);
+}
+
+// The copied packets are the source's very packets; then the pictures about the joins decode
+// as the source's do, and so do the ones between.
+CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
+                          const ListedStream& video, const std::atomic<int>& abort) {
+  const std::vector<std::uint32_t>& output_crcs = video.crcs;
+  // A join's B-frames and references reach this far into the copied frames at most.
+  constexpr std::int64_t kSeamFrames = 16;
+  const bool copies = frames.copied_first < frames.copied_end;
+  if (!copies || !frames.source_first_packet) {
+    return ComparePictures(ffmpeg, output, frames, Span{0, frames.count, std::nullopt, frames.seek}, abort);
+  }
+  CommandLine listing(ffmpeg);
+  listing.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(frames.source);
+  listing.Add("-map").Add("0:" + std::to_string(frames.source_video)).AddWords("-c copy -f framecrc -");
+  const Reading read = ReadToEnd(listing, abort);
+  if (!read.started) return Failed(CheckFailure::kUnreadable);
+  if (read.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
+  const PacketListing source = ScanPacketListing(read.output);
+  // A copied keyframe may carry its GOP's parameter sets in the output (the join puts them in
+  // front of each when the parts' differ); the pictures of the first GOP are compared below.
+  for (std::int64_t frame = frames.copied_first; frame < frames.copied_end; ++frame) {
+    const auto at = static_cast<std::size_t>(*frames.source_first_packet + frame - frames.copied_first);
+    const auto mine = static_cast<std::size_t>(frame);
+    if (at < source.packets.size() && source.packets[at].key) continue;
+    if (at >= source.packets.size() || mine >= output_crcs.size() || source.packets[at].crc != output_crcs[mine]) {
+      return Failed(CheckFailure::kCopiedFrameChanged, frame);
+    }
+  }
+  const Span head{0, std::min(frames.count, frames.copied_first + kSeamFrames), std::nullopt, frames.seek};
+  const CheckResult compared = ComparePictures(ffmpeg, output, frames, head, abort);
+  if (!compared.passed() || frames.copied_end >= frames.count) return compared;
+  std::vector<std::int64_t> shown = video.shown;
+  std::sort(shown.begin(), shown.end());
+  if (static_cast<std::size_t>(frames.copied_end) >= shown.size()) return Failed(CheckFailure::kPacketCount, frames.count, 0);
+  const Span tail{frames.copied_end, frames.count - frames.copied_end,
+                  static_cast<double>(shown[static_cast<std::size_t>(frames.copied_end)]) * video.time_base,
+                  frames.tail_source_seek};
+  return ComparePictures(ffmpeg, output, frames, tail, abort);
 }
 
 CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
-                         const std::atomic<int>& abort) {
+                         const std::atomic<int>& abort, ListedStream* video) {
   const std::unique_ptr<platform::ChildProcess> child =
       platform::ChildProcess::Start(ListingCommand(ffmpeg, output).Text());
   if (!child) return Failed(CheckFailure::kUnreadable);
@@ -229,16 +275,21 @@ CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, c
     return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
                       : Failed(CheckFailure::kUnreadable);
   }
-  return JudgeListing(reader.streams(), expected);
+  const CheckResult judged = JudgeListing(reader.streams(), expected);
+  if (judged.passed() && expected.cut_video && static_cast<std::size_t>(*expected.cut_video) < reader.streams().size()) {
+    *video = reader.streams()[static_cast<std::size_t>(*expected.cut_video)];
+  }
+  return judged;
 }
 
 }  // namespace
 
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort) {
-  const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort);
+  ListedStream video;
+  const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort, &video);
   if (!listed.passed()) return listed;
-  if (expected.frames) return ComparePictures(ffmpeg, output, *expected.frames, abort);
+  if (expected.frames) return CheckFrameCut(ffmpeg, output, *expected.frames, video, abort);
   return expected.decodes ? CheckDecoding(ffmpeg, output, abort) : listed;
 }
 

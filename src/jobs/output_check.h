@@ -43,10 +43,6 @@ CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputE
 // The command that lists every packet of every stream of `output`.
 CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
 
-// The command that compares a frame cut's pictures with the source's, one PSNR line per frame.
-CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& output,
-                                  const OutputExpectation::Frames& frames);
-
 // The command that decodes every stream of `output` to its end, stopping at the first error.
 CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output);
 

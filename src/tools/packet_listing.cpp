@@ -64,6 +64,13 @@ PacketFields SplitFields(std::string_view line) {
 }
 
 // The packet's flags: exactly "keyframe" when none are printed.
+std::uint32_t Crc(const PacketFields& fields) {
+  const std::string_view field = TrimLeft(fields.field[5]);
+  std::uint32_t crc = 0;
+  if (field.starts_with("0x")) std::from_chars(field.data() + 2, field.data() + field.size(), crc, 16);
+  return crc;
+}
+
 std::uint64_t Flags(const PacketFields& fields) {
   for (std::size_t i = 6; i < fields.count; ++i) {
     const std::string_view field = TrimLeft(fields.field[i]);
@@ -152,6 +159,7 @@ void StreamListingReader::ReadLine(std::string_view line) {
   packets_seen_ = true;
   ListedStream& stream = StreamAt(streams_, static_cast<std::size_t>(number));
   if (stream.packets++ == 0) stream.first_is_key = (Flags(fields) & kKeyFlag) != 0;
+  if (stream.kind == StreamKind::kVideo) stream.crcs.push_back(Crc(fields));
   if ((Flags(fields) & kDiscardFlag) != 0) return;
   if (stream.kind == StreamKind::kVideo) stream.shown.push_back(scan::ReadInteger(fields.field[2]));
   const std::int64_t duration = scan::ReadInteger(fields.field[3]);
@@ -186,6 +194,7 @@ PacketListing ScanPacketListing(std::string_view listing) {
     packet.pts = packet.has_pts ? pts : 0;
     packet.key = (flags & kKeyFlag) != 0;
     packet.discard = (flags & kDiscardFlag) != 0;
+    packet.crc = Crc(fields);
     result.packets.push_back(packet);
   }
   return result;

@@ -21,6 +21,7 @@ struct StreamPacket {
   bool key = false;
   // Decoded but not shown: the packets an MP4 edit list starts after.
   bool discard = false;
+  std::uint32_t crc = 0;  // of the packet's bytes
 };
 
 struct PacketListing {
@@ -56,6 +57,9 @@ struct ListedStream {
   // A video stream's presentation times (in time_base ticks) of the packets that are shown,
   // in decode order: a frame-precise cut is held to a gap of no more than one frame.
   std::vector<std::int64_t> shown = {};
+  // A video stream's packet checksums, every packet's in decode order: copied packets are the
+  // source's own.
+  std::vector<std::uint32_t> crcs = {};
 };
 
 // Reads such a listing as it arrives, line by line.
