@@ -143,8 +143,11 @@ std::optional<std::uint32_t> KeyframePictures::NextToMake() const {
   // The picture wanted, then the ones a step either way, which the user is likely to go to next.
   const std::int64_t k = *wanted_;
   for (const std::int64_t candidate : {k, k + 1, k - 1}) {
-    // A step from frame 0 down gives no keyframe: its number is beyond them all.
-    if (candidate >= 0 && Exists(static_cast<std::uint32_t>(candidate)) && !Settled(static_cast<std::uint32_t>(candidate))) {
+    // A step from frame 0 down gives no keyframe: its number is beyond them all. The decoding
+    // scan's keyframe pictures are files already, never made.
+    const auto key = static_cast<std::uint32_t>(candidate);
+    if (from_files_ && (key & kFrame) == 0) continue;
+    if (candidate >= 0 && Exists(key) && !Settled(key)) {
       return static_cast<std::uint32_t>(candidate);
     }
   }
