@@ -219,10 +219,19 @@ void WaitForRunEnd(HWND main_window) {
     const auto* run = static_cast<const ProgressRun*>(GetPropW(main_window, kActiveRunProperty));
     return run != nullptr && !run->worker_done;
   };
+  // The worker's last word is a sent message, which GetMessage handles without returning: the
+  // run is looked at again after every wake and at least every 100 ms, or the wait could outlast it.
   MSG message{};
-  while (going() && GetMessageW(&message, nullptr, 0, 0) > 0) {
-    TranslateMessage(&message);
-    DispatchMessageW(&message);
+  while (going()) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+    while (going() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) {
+        PostQuitMessage(static_cast<int>(message.wParam));  // for the loop that ends the program
+        return;
+      }
+      TranslateMessage(&message);
+      DispatchMessageW(&message);
+    }
   }
 }
 
