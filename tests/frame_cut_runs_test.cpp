@@ -41,24 +41,33 @@ void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
 
 class FrameCutTest : public ::testing::TestWithParam<CutCase> {};
 
+// The cut of frames first … last of `clip`, as the split page asks for it after its scan.
+std::optional<FrameCutRequest> RequestFor(const std::string& clip, std::uint32_t first, std::uint32_t last) {
+  NullObserver nobody;
+  std::atomic<int> abort{0};
+  SplitPageState split;
+  split.video_kind = 2;
+  if (ScanSplitFile(test_config::kFfmpeg, clip, split, nobody, abort) != SplitScan::kReady) return std::nullopt;
+  FrameCutRequest request;
+  request.file = testing::Probed(clip);
+  request.container = clip.substr(clip.rfind('.') + 1);
+  const std::optional<FrameCut> range = FrameRangeCut(split, first, last);
+  const std::optional<VideoParameters> video = ReadVideoParameters(clip, request.file.streams[0].line);
+  if (!range || !video) return std::nullopt;
+  request.cut = *range;
+  request.video = *video;
+  return request;
+}
+
 TEST_P(FrameCutTest, HoldsTheFramesAskedForAndPassesItsCheck) {
   const CutCase& c = GetParam();
   testing::TempDir media, logs;
   const std::string clip = media.File(c.file);
   ASSERT_TRUE(testing::MakeClip(clip, 4, true, true, c.args + " -c:a aac -shortest"));
-  NullObserver nobody;
+  std::optional<FrameCutRequest> asked = RequestFor(clip, c.first, c.last);
+  ASSERT_TRUE(asked);
+  FrameCutRequest& request = *asked;
   std::atomic<int> abort{0};
-  SplitPageState split;
-  split.video_kind = 2;
-  ASSERT_EQ(ScanSplitFile(test_config::kFfmpeg, clip, split, nobody, abort), SplitScan::kReady);
-  FrameCutRequest request;
-  request.file = testing::Probed(clip);
-  request.container = std::string(c.file).substr(std::string(c.file).find('.') + 1);
-  const std::optional<FrameCut> range = FrameRangeCut(split, c.first, c.last);
-  const std::optional<VideoParameters> video = ReadVideoParameters(clip, request.file.streams[0].line);
-  ASSERT_TRUE(range && video);
-  request.cut = *range;
-  request.video = *video;
   if (c.forced != nullptr) request.video.settings.push_back(c.forced);
 
   RunSettings settings;
@@ -98,6 +107,47 @@ INSTANTIATE_TEST_SUITE_P(
                       CutCase{"AnAbortWhileCopyingLeavesNoPart", "a.mp4", kX264TwoB, 10, 90, false, nullptr,
                               Stage::kCopyingGops}),
     [](const auto& info) { return std::string(info.param.name); });
+
+// x264's own measure of the frames it encoded stands for their pictures only while the output
+// holds its very packets: a frame it reports below the floor fails the cut, by its number in the
+// output; the same report of a part the output does not hold sends the check to the pictures.
+TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
+  testing::TempDir media, logs;
+  const std::string clip = media.File("a.mp4");
+  ASSERT_TRUE(testing::MakeClip(clip, 4, true, true, kX264TwoB + " -c:a aac -shortest"));
+  const std::optional<FrameCutRequest> request = RequestFor(clip, 10, 90);
+  ASSERT_TRUE(request);
+  RunSettings settings;
+  settings.ffmpeg = test_config::kFfmpeg;
+  settings.log_folder = logs.path();
+  std::vector<CheckResult> results;
+  RunHooks hooks;
+  hooks.check_output = [&](const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                           const std::atomic<int>& abort) {
+    const CheckResult real = CheckOutput(ffmpeg, output, expected, abort);
+    results.push_back(real);
+    EXPECT_EQ(expected.frames->encoded.size(), 2u);
+    for (const auto& encoded : expected.frames->encoded) {
+      EXPECT_EQ(encoded.psnr.value_or(std::vector<double>{}).size(), static_cast<std::size_t>(encoded.count));
+    }
+    OutputExpectation low = expected;
+    auto& head = low.frames->encoded.front();
+    head.psnr->at(7) = 31.2;
+    results.push_back(CheckOutput(ffmpeg, output, low, abort));
+    head.part_file = low.frames->encoded.back().part_file;
+    results.push_back(CheckOutput(ffmpeg, output, low, abort));
+    return real;
+  };
+  NullObserver nobody;
+  std::atomic<int> abort{0};
+  EXPECT_EQ(RunFiles(PlanFrameCut(*request, settings), settings, nobody, abort, hooks).successes, 1);
+  ASSERT_EQ(results.size(), 3u);
+  EXPECT_TRUE(results[0].passed());
+  EXPECT_EQ(results[1].failure, CheckFailure::kPictureQuality);
+  EXPECT_EQ(results[1].first, 7);
+  EXPECT_EQ(results[1].second, 312);
+  EXPECT_TRUE(results[2].passed());
+}
 
 // Streams no piece could match are turned down before anything runs.
 TEST(VideoParameters, OnlyClosedGopsOfTheTwoEncodersAreCut) {

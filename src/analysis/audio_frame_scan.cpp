@@ -14,6 +14,7 @@ int ScanAudioFrames(const std::string& ffmpeg, const std::string& path, SplitPag
   split.keyframe_frames.clear();
   split.keyframe_decode_times.clear();
   split.keyframe_packets.clear();
+  split.packet_crcs.clear();
   observer.Report(Stage::kScanningAudio);
 
   CommandLine command(ffmpeg);
@@ -46,6 +47,7 @@ void ClearSplitFrames(SplitPageState& split) {
   split.keyframe_frames.clear();
   split.keyframe_decode_times.clear();
   split.keyframe_packets.clear();
+  split.packet_crcs.clear();
   split.pictures.Clear();
   split.start_frame = split.end_frame = split.start_key = split.end_key = 0;
 }

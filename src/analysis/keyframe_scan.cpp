@@ -135,11 +135,18 @@ int RunScan(SplitPageState& split, RunObserver& observer, const std::atomic<int>
 
   const PacketFrames frames = way == ScanWay::kListing ? FramesFromPackets(listing, split) : PacketFrames::kUnusable;
   if (frames == PacketFrames::kTooManyFrames) *too_many_frames = true;
+  const auto keep_checksums = [&] {
+    split.packet_crcs.clear();
+    if (split.keyframe_packets.empty()) return;
+    for (const StreamPacket& packet : listing.packets) split.packet_crcs.push_back(packet.crc);
+  };
   if (frames != PacketFrames::kStored) {
-    return frames == PacketFrames::kUnusable
-               ? ScanByDecoding(split, observer, abort, ffmpeg, path, folder, listing, too_many_frames)
-               : VERDICT_FAILURE;
+    if (frames != PacketFrames::kUnusable) return VERDICT_FAILURE;
+    const int verdict = ScanByDecoding(split, observer, abort, ffmpeg, path, folder, listing, too_many_frames);
+    if (verdict == VERDICT_SUCCESS) keep_checksums();
+    return verdict;
   }
+  keep_checksums();
 
   observer.Report(Stage::kLoadingKeyframes);
   PictureSource source{ffmpeg, path, {}, split.frame_times};

@@ -61,6 +61,15 @@ std::optional<FrameCut> FrameRangeCut(const SplitPageState& split, std::uint32_t
     cut.copy_end = KeyframeFrame(split, b);
     cut.copy = KeyframeCut(split, a, b);
     if (a < split.keyframe_packets.size() && cut.copy.video_packets) cut.copy_first_packet = a == 0 ? 0 : split.keyframe_packets[a];
+    const auto from = static_cast<std::size_t>(cut.copy_first_packet.value_or(0));
+    const std::size_t count = cut.copy_end - cut.copy_first;
+    if (cut.copy_first_packet && from + count <= split.packet_crcs.size()) {
+      for (std::size_t i = from; i < from + count; ++i) cut.copied_packets.push_back(StreamPacket{.crc = split.packet_crcs[i]});
+      for (std::uint32_t k = a; k < b; ++k) {
+        const auto key = static_cast<std::size_t>(split.keyframe_packets[k]);
+        if (key >= from && key < from + count) cut.copied_packets[key - from].key = true;
+      }
+    }
   } else {
     // No whole GOP inside: the range is encoded again as one piece.
     cut.copy_first = cut.copy_end = cut.end_frame;

@@ -5,8 +5,10 @@
 
 #include <cstdint>
 #include <optional>
+#include <vector>
 
 #include "analysis/stream_model.h"
+#include "tools/packet_listing.h"
 
 namespace clipwright {
 
@@ -55,6 +57,8 @@ struct FrameCut {
   // Where the copied GOPs' packets stand in the source's listing, in decode order; none when
   // the listing did not tell.
   std::optional<std::int64_t> copy_first_packet;
+  // The copied packets' checksums and keyframes, in decode order, when the scan kept them.
+  std::vector<StreamPacket> copied_packets;
   bool copies() const { return copy_first < copy_end; }
 };
 // The cut of frames first … last of the split page's video; none outside its frames.

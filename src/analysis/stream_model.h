@@ -59,6 +59,9 @@ struct SplitPageState {
   // packets: a piece between two keyframes holds the packets between their places. Empty when
   // the listing could not tell (the decoding scan could not match a keyframe to its packet).
   std::vector<std::int64_t> keyframe_packets;
+  // Every packet's checksum, in the listing's order; empty with keyframe_packets. A frame cut's
+  // check holds its copied packets to them without listing the source again.
+  std::vector<std::uint32_t> packet_crcs;
   // The pictures of the keyframes, made when the page first shows them.
   KeyframePictures pictures;
   // A video's range moves frame by frame ("フレーム単位") rather than from keyframe to keyframe.

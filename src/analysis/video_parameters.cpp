@@ -156,6 +156,8 @@ std::vector<std::string> EncoderArguments(const VideoParameters& video) {
   arguments.insert(arguments.end(), {"-crf", h264 ? "16" : "14"});
   std::string settings;
   for (const std::string& setting : video.settings) settings += (settings.empty() ? "" : ":") + setting;
+  // x264 then measures each frame it makes against the frame it was given.
+  if (h264) settings += (settings.empty() ? "" : ":") + std::string("psnr=1");
   if (!settings.empty()) arguments.insert(arguments.end(), {h264 ? "-x264-params" : "-x265-params", settings});
   if (!video.tag.empty() && (video.tag == "hvc1" || video.tag == "hev1" || video.tag == "avc1" || video.tag == "avc3")) {
     arguments.insert(arguments.end(), {"-tag:v", video.tag});

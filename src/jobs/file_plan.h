@@ -89,6 +89,8 @@ struct FileStep {
   std::optional<StageEvent> running;
   std::optional<Stage> succeeded;
   std::optional<Stage> failed;
+  // The step encodes expected.frames->encoded[n] again, and its encoder reports each frame.
+  std::optional<std::size_t> encodes;
 };
 
 // How the output gets its first name, which is the run's own (taken by making the file).
@@ -147,7 +149,7 @@ struct OutputExpectation {
   struct Frames {
     std::string source;
     int source_video = 0;   // FFmpeg's number of the source's video stream
-    double seek = 0;        // the source is read from here (decoding from the keyframe before)
+    double seek = 0;        // the time of the first frame in the source
     std::int64_t count = 0;
     // Frames copied from the source, which must decode to the very same pictures; the others
     // were encoded again and must come close (kLeastPsnr).
@@ -155,10 +157,28 @@ struct OutputExpectation {
     double frame_step = 0;  // seconds between two frames; no gap may be wider
     // Where the copied packets stand in the source's listing, in decode order. Known, the
     // copied packets are held to the source's checksums and only the pictures about the joins
-    // are compared (from the start through the first copied frames, and the tail, the source
-    // read from tail_source_seek); unknown, every picture is.
+    // are compared; unknown, every picture is.
     std::optional<std::int64_t> source_first_packet;
-    double tail_source_seek = 0;
+    double copy_start = 0;  // the first copied keyframe's time in the source
+    // The source's copied packets (their checksums and which are keyframes), in decode order;
+    // empty when not known (the source is then listed again).
+    std::vector<StreamPacket> copied_packets = {};
+    // The runs of frames encoded again (before and after the copied ones). The run fills in
+    // what the encoder said of each frame and the part it made; the output must hold that
+    // part's very packets, and then only the first picture of the run is compared, to show
+    // that the encoder was given the right frames.
+    struct Encoded {
+      std::int64_t first = 0;  // output frames first … first + count - 1
+      std::int64_t count = 0;
+      std::size_t part = 0;     // the plan's part it is made into
+      double source_seek = 0;   // the time of its first frame in the source
+      // Filled in by the run: each frame's PSNR, in display order (none: the encoder did not
+      // tell, and every picture is compared), and the part's file.
+      std::optional<std::vector<double>> psnr = std::nullopt;
+      std::string part_file = {};
+    };
+    std::vector<Encoded> encoded = {};
+    int luma_weight = 4;  // of a frame's PSNR over its planes: 4 for 4:2:0, 2 for 4:2:2, 1 for 4:4:4
   };
   std::optional<Frames> frames;
 };

@@ -13,9 +13,11 @@ bool TakesTimescale(const std::string& container) {
   return container == "mp4" || container == "mov" || container == "m4v" || container == "3gp";
 }
 
-// A seek half a frame early: FFmpeg's exact seek then starts on the frame itself, whatever the
-// rounding of its time.
-std::string SeekTo(double time, double frame_step) { return FixedText(std::max(0.0, time - frame_step / 2), 6); }
+// Of a frame's PSNR over its planes, the luma plane's share against one chroma plane's.
+int LumaWeight(const std::string& pixel_format) {
+  if (pixel_format.starts_with("yuv444") || pixel_format.starts_with("gbr")) return 1;
+  return pixel_format.starts_with("yuv422") ? 2 : 4;
+}
 
 FileStep PartStep(PlannedCommand command, Stage stage, std::uint32_t first, std::uint32_t end, double duration) {
   FileStep step = JobStep(std::move(command), duration);
@@ -36,16 +38,28 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   if (TakesTimescale(request.container) && request.video.timescale > 0) {
     encoder.insert(encoder.end(), {"-video_track_timescale", std::to_string(request.video.timescale)});
   }
-  const auto encode = [&](std::uint32_t first, std::uint32_t end, double time, Stage stage) {
+  // x264 reports each frame's PSNR at FFmpeg's debug level: the check need not decode them.
+  const bool reports = request.video.codec == "h264";
+  OutputExpectation::Frames frames;
+  const auto encode = [&](std::uint32_t first, std::uint32_t end, double seek, Stage stage) {
     PlannedCommand command;
-    command.Add("-ss").Add(SeekTo(time, cut.frame_step)).Add("-i").Input(0);
+    if (reports) command.AddWords("-loglevel debug");
+    // At the frame's very time: FFmpeg rounds it to the stream's ticks, decodes from the keyframe
+    // before and starts on the frame. A time even a little early would give the encoder's first
+    // frame twice, as FFmpeg fills its constant frame rate, and lose the last.
+    command.Add("-ss").Add(FixedText(seek, 6)).Add("-i").Input(0);
     command.Add("-map").Add(video).Add("-frames:v").Add(std::to_string(end - first));
     for (const std::string& argument : encoder) command.Add(argument);
     command.Add("-y").Part(static_cast<int>(file.parts.size()));
-    file.steps.push_back(PartStep(std::move(command), stage, first, end, (end - first) * cut.frame_step));
+    FileStep step = PartStep(std::move(command), stage, first, end, (end - first) * cut.frame_step);
+    if (reports) step.encodes = frames.encoded.size();
+    file.steps.push_back(std::move(step));
+    frames.encoded.push_back({first - cut.first_frame, end - first, file.parts.size(), seek});
     file.parts.push_back((end - first) * cut.frame_step);
   };
-  if (cut.first_frame < cut.copy_first) encode(cut.first_frame, cut.copy_first, cut.start_time, Stage::kEncodingHead);
+  if (cut.first_frame < cut.copy_first) {
+    encode(cut.first_frame, cut.copy_first, cut.start_time, Stage::kEncodingHead);
+  }
   if (cut.copies()) {
     PlannedCommand command;
     AddCut(command, cut.copy);
@@ -58,7 +72,9 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
     file.steps.push_back(PartStep(std::move(command), Stage::kCopyingGops, cut.copy_first, cut.copy_end, length));
     file.parts.push_back(length);
   }
-  if (cut.copy_end < cut.end_frame) encode(cut.copy_end, cut.end_frame, cut.copy_end_time, Stage::kEncodingTail);
+  if (cut.copy_end < cut.end_frame) {
+    encode(cut.copy_end, cut.end_frame, cut.copy_end_time, Stage::kEncodingTail);
+  }
 
   // The join: the parts' video, and the source's other chosen streams for the same time.
   const double length = cut.end_time - cut.start_time;
@@ -84,16 +100,17 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   expected.cut = true;
   expected.cut_video = 0;
   expected.video_packets = cut.end_frame - cut.first_frame;
-  OutputExpectation::Frames frames;
   frames.source = request.file.path;
   frames.source_video = request.video_stream;
-  frames.seek = std::max(0.0, cut.start_time - cut.frame_step / 2);
+  frames.seek = cut.start_time;
   frames.count = cut.end_frame - cut.first_frame;
   frames.copied_first = cut.copy_first - cut.first_frame;
   frames.copied_end = cut.copy_end - cut.first_frame;
   frames.frame_step = cut.frame_step;
   frames.source_first_packet = cut.copy_first_packet;
-  frames.tail_source_seek = std::max(0.0, cut.copy_end_time - cut.frame_step / 2);
+  frames.copied_packets = cut.copied_packets;
+  frames.copy_start = cut.copy_start_time;
+  frames.luma_weight = LumaWeight(request.video.pixel_format);
   expected.frames = frames;
   RunPlan plan;
   plan.files.push_back(std::move(file));

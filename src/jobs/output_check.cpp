@@ -114,34 +114,47 @@ struct Reading {
   std::string output;
 };
 
-Reading ReadToEnd(const CommandLine& command, const std::atomic<int>& abort) {
-  Reading reading;
-  const std::unique_ptr<platform::ChildProcess> child = platform::ChildProcess::Start(command.Text());
-  if (!child) return reading;
-  reading.started = true;
-  const auto take = [&] {
-    const std::string chunk = child->ReadAvailable(kChunkLimit);
-    reading.output += chunk;
+// FFmpeg runs side by side, each to its end, or all until 中断. Each run prints little (a line a
+// frame at most), so a pipe never fills while another run is waited for.
+std::vector<Reading> ReadAllToEnd(const std::vector<CommandLine>& commands, const std::atomic<int>& abort) {
+  std::vector<Reading> readings(commands.size());
+  std::vector<std::unique_ptr<platform::ChildProcess>> children;
+  for (std::size_t i = 0; i < commands.size(); ++i) {
+    children.push_back(platform::ChildProcess::Start(commands[i].Text()));
+    readings[i].started = children.back() != nullptr;
+  }
+  const auto take = [&](std::size_t i) {
+    const std::string chunk = children[i]->ReadAvailable(kChunkLimit);
+    readings[i].output += chunk;
     return !chunk.empty();
   };
-  while (!child->HasExited()) {
-    if (abort.load() != 0) {
-      Stop(*child);
-      reading.aborted = true;
-      return reading;
+  for (;;) {
+    platform::ChildProcess* waiting = nullptr;
+    for (std::size_t i = 0; i < children.size(); ++i) {
+      if (!children[i] || readings[i].exit_code || readings[i].aborted) continue;
+      if (abort.load() != 0) {
+        Stop(*children[i]);
+        readings[i].aborted = true;
+        continue;
+      }
+      take(i);
+      if (!children[i]->HasExited()) {
+        waiting = waiting ? waiting : children[i].get();
+        continue;
+      }
+      while (take(i)) {
+      }
+      // A child ended from outside has no exit code; it counts as failed.
+      readings[i].exit_code = children[i]->ExitCode().value_or(-1);
     }
-    child->WaitForOutputOrExit(kWaitMs);
-    take();
+    if (!waiting) return readings;
+    waiting->WaitForOutputOrExit(children.size() > 1 ? kWaitMs / 4 : kWaitMs);
   }
-  while (take()) {
-  }
-  reading.exit_code = child->ExitCode();
-  return reading;
 }
 
 // At the error level FFmpeg prints nothing but errors.
 CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, const std::atomic<int>& abort) {
-  const Reading reading = ReadToEnd(DecodeCommand(ffmpeg, output), abort);
+  const Reading reading = ReadAllToEnd({DecodeCommand(ffmpeg, output)}, abort).front();
   if (!reading.started) return Failed(CheckFailure::kUnreadable);
   if (reading.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
   const bool printed = reading.output.find_first_not_of(" \r\n") != std::string::npos;
@@ -149,22 +162,23 @@ CheckResult CheckDecoding(const std::string& ffmpeg, const std::string& output, 
 }
 
 // Frames of a frame cut compared with the source's: `count` of them from output frame `first`,
-// the output read from `output_seek` and the source from `source_seek`.
+// the output read from `output_time` and the source from `source_seek`.
 struct Span {
   std::int64_t first = 0;
   std::int64_t count = 0;
   std::optional<double> output_time;  // the output's own timestamp of frame `first`; none: from its start
-  double source_seek = 0;
+  double source_seek = 0;             // the source's time of that frame
 };
 
-// The PSNR filter's line of each frame ("n:1 mse_avg:… psnr_avg:48.83 …", "inf" for the very
-// same picture): a copied frame must be the source's, one encoded again close to it.
-CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
-                            const Span& span, const std::atomic<int>& abort) {
+CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& output,
+                                  const OutputExpectation::Frames& frames, const Span& span) {
   CommandLine command(ffmpeg);
   command.AddWords("-hide_banner -nostats -nostdin -v error");
+  // At the frames' very times: FFmpeg rounds them to the streams' ticks, decodes from the last
+  // keyframe at or before them and passes over the frames before. A seek to a keyframe then
+  // starts right there, not a whole GOP early.
   // By the output's own timestamps: where its streams start differs between containers.
-  if (span.output_time) command.AddWords("-seek_timestamp 1 -ss").Add(FixedText(*span.output_time - frames.frame_step / 2, 6));
+  if (span.output_time) command.AddWords("-seek_timestamp 1 -ss").Add(FixedText(*span.output_time, 6));
   command.Add("-i").AddQuoted(output);
   command.Add("-ss").Add(FixedText(span.source_seek, 6)).Add("-i").AddQuoted(frames.source);
   // Both from 0, so that the filter pairs the frames in order.
@@ -172,9 +186,12 @@ CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output
   command.Add("-lavfi").Add("[1:" + std::to_string(frames.source_video) + "]" + trim + "[source];[0:v:0]" + trim +
                             "[cut];[cut][source]psnr=stats_file=-");
   command.AddWords("-f null -");
-  const Reading reading = ReadToEnd(command, abort);
-  if (!reading.started) return Failed(CheckFailure::kUnreadable);
-  if (reading.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
+  return command;
+}
+
+// The PSNR filter's line of each frame ("n:1 mse_avg:… psnr_avg:48.83 …", "inf" for the very
+// same picture): a copied frame must be the source's, one encoded again close to it.
+CheckResult JudgePictures(const Reading& reading, const OutputExpectation::Frames& frames, const Span& span) {
   std::int64_t frame = span.first;
   for (std::size_t start = 0; start < reading.output.size();) {
     const std::size_t end = std::min(reading.output.find('\n', start), reading.output.size());
@@ -194,44 +211,115 @@ CheckResult ComparePictures(const std::string& ffmpeg, const std::string& output
   return frame == span.first + span.count ? CheckResult{} : Failed(CheckFailure::kPacketCount, frames.count, frame);
 }
 
-// The copied packets are the source's very packets; then the pictures about the joins decode
-// as the source's do, and so do the ones between.
+CommandLine PacketListingCommand(const std::string& ffmpeg, const std::string& file, int stream) {
+  CommandLine command(ffmpeg);
+  command.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(file);
+  command.Add("-map").Add("0:" + std::to_string(stream)).AddWords("-c copy -f framecrc -");
+  return command;
+}
+
+// The first of `count` packets that the output does not hold from its packet `first` on, in
+// decode order; none when it holds them all. Key packets are passed over: the join may put the
+// parameter sets of their part in front of them, and their pictures are compared.
+std::optional<std::size_t> FirstDifference(const std::vector<std::uint32_t>& output_crcs, std::int64_t first,
+                                           const std::vector<StreamPacket>& packets, std::size_t count) {
+  for (std::size_t i = 0; i < count; ++i) {
+    const auto at = static_cast<std::size_t>(first) + i;
+    if (i >= packets.size() || at >= output_crcs.size()) return i;
+    if (!packets[i].key && packets[i].crc != output_crcs[at]) return i;
+  }
+  return std::nullopt;
+}
+
+// The copied packets are the source's very packets and the encoded ones the encoder's, whose
+// own measure of each frame is taken; the pictures at the start of each encoded run (were the
+// encoder's frames the source's?) and after the join into the copied frames are compared.
+// Where the encoder did not tell, or its packets are not the output's, every picture it made is
+// compared.
 CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
                           const ListedStream& video, const std::atomic<int>& abort) {
-  const std::vector<std::uint32_t>& output_crcs = video.crcs;
+  const CheckResult aborted{CheckFailure::kNone, 0, 0, true};
   // A join's B-frames and references reach this far into the copied frames at most.
   constexpr std::int64_t kSeamFrames = 16;
   const bool copies = frames.copied_first < frames.copied_end;
-  if (!copies || !frames.source_first_packet) {
-    return ComparePictures(ffmpeg, output, frames, Span{0, frames.count, std::nullopt, frames.seek}, abort);
+  if (copies && !frames.source_first_packet) {
+    const Span whole{0, frames.count, std::nullopt, frames.seek};
+    const Reading reading = ReadAllToEnd({PictureCompareCommand(ffmpeg, output, frames, whole)}, abort).front();
+    if (!reading.started) return Failed(CheckFailure::kUnreadable);
+    return reading.aborted ? aborted : JudgePictures(reading, frames, whole);
   }
-  CommandLine listing(ffmpeg);
-  listing.AddWords("-hide_banner -nostats -nostdin -loglevel error -i").AddQuoted(frames.source);
-  listing.Add("-map").Add("0:" + std::to_string(frames.source_video)).AddWords("-c copy -f framecrc -");
-  const Reading read = ReadToEnd(listing, abort);
-  if (!read.started) return Failed(CheckFailure::kUnreadable);
-  if (read.aborted) return CheckResult{CheckFailure::kNone, 0, 0, true};
-  const PacketListing source = ScanPacketListing(read.output);
-  // A copied keyframe may carry its GOP's parameter sets in the output (the join puts them in
-  // front of each when the parts' differ); the pictures of the first GOP are compared below.
-  for (std::int64_t frame = frames.copied_first; frame < frames.copied_end; ++frame) {
-    const auto at = static_cast<std::size_t>(*frames.source_first_packet + frame - frames.copied_first);
-    const auto mine = static_cast<std::size_t>(frame);
-    if (at < source.packets.size() && source.packets[at].key) continue;
-    if (at >= source.packets.size() || mine >= output_crcs.size() || source.packets[at].crc != output_crcs[mine]) {
-      return Failed(CheckFailure::kCopiedFrameChanged, frame);
-    }
-  }
-  const Span head{0, std::min(frames.count, frames.copied_first + kSeamFrames), std::nullopt, frames.seek};
-  const CheckResult compared = ComparePictures(ffmpeg, output, frames, head, abort);
-  if (!compared.passed() || frames.copied_end >= frames.count) return compared;
   std::vector<std::int64_t> shown = video.shown;
   std::sort(shown.begin(), shown.end());
-  if (static_cast<std::size_t>(frames.copied_end) >= shown.size()) return Failed(CheckFailure::kPacketCount, frames.count, 0);
-  const Span tail{frames.copied_end, frames.count - frames.copied_end,
-                  static_cast<double>(shown[static_cast<std::size_t>(frames.copied_end)]) * video.time_base,
-                  frames.tail_source_seek};
-  return ComparePictures(ffmpeg, output, frames, tail, abort);
+  if (static_cast<std::int64_t>(shown.size()) < frames.count) return Failed(CheckFailure::kPacketCount, frames.count, 0);
+  const auto time_of = [&](std::int64_t frame) -> std::optional<double> {
+    if (frame == 0) return std::nullopt;
+    return static_cast<double>(shown[static_cast<std::size_t>(frame)]) * video.time_base;
+  };
+
+  // Everything FFmpeg has to read, at once; then judged in the order of the frames.
+  std::vector<CommandLine> commands;
+  std::vector<Span> spans;
+  const bool list_source = copies && frames.copied_packets.empty();
+  if (list_source) commands.push_back(PacketListingCommand(ffmpeg, frames.source, frames.source_video));
+  std::vector<std::size_t> part_listing(frames.encoded.size(), 0);  // 0: none
+  for (std::size_t k = 0; k < frames.encoded.size(); ++k) {
+    const OutputExpectation::Frames::Encoded& encoded = frames.encoded[k];
+    const bool told = encoded.psnr && !encoded.part_file.empty();
+    if (told) {
+      part_listing[k] = commands.size() + 1;
+      commands.push_back(PacketListingCommand(ffmpeg, encoded.part_file, 0));
+    }
+    spans.push_back(Span{encoded.first, told ? 1 : encoded.count, time_of(encoded.first), encoded.source_seek});
+  }
+  if (copies) {
+    spans.push_back(Span{frames.copied_first, std::min(kSeamFrames, frames.copied_end - frames.copied_first),
+                         time_of(frames.copied_first), frames.copy_start});
+  }
+  const std::size_t first_span = commands.size();
+  for (const Span& span : spans) commands.push_back(PictureCompareCommand(ffmpeg, output, frames, span));
+  std::vector<Reading> readings = ReadAllToEnd(commands, abort);
+  for (const Reading& reading : readings) {
+    if (reading.aborted) return aborted;
+    if (!reading.started) return Failed(CheckFailure::kUnreadable);
+  }
+
+  if (copies) {
+    std::vector<StreamPacket> listed;
+    if (list_source) {
+      listed = ScanPacketListing(readings.front().output).packets;
+      listed.erase(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(std::min(
+                                                        listed.size(), static_cast<std::size_t>(*frames.source_first_packet))));
+    }
+    const auto count = static_cast<std::size_t>(frames.copied_end - frames.copied_first);
+    const std::optional<std::size_t> differs =
+        FirstDifference(video.crcs, frames.copied_first, list_source ? listed : frames.copied_packets, count);
+    if (differs) return Failed(CheckFailure::kCopiedFrameChanged, frames.copied_first + static_cast<std::int64_t>(*differs));
+  }
+  for (std::size_t k = 0; k < frames.encoded.size(); ++k) {
+    const OutputExpectation::Frames::Encoded& encoded = frames.encoded[k];
+    if (part_listing[k] == 0) continue;
+    const PacketListing part = ScanPacketListing(readings[part_listing[k] - 1].output);
+    const auto count = static_cast<std::size_t>(encoded.count);
+    if (part.packets.size() == count && !FirstDifference(video.crcs, encoded.first, part.packets, count)) {
+      for (std::size_t i = 0; i < encoded.psnr->size(); ++i) {
+        const double decibels = (*encoded.psnr)[i];
+        if (!(decibels >= kLeastPsnr)) {
+          return Failed(CheckFailure::kPictureQuality, encoded.first + static_cast<std::int64_t>(i), std::llround(decibels * 10));
+        }
+      }
+      continue;
+    }
+    // Not the encoder's packets: its word is no proof, the pictures are.
+    Span& span = spans[k];
+    span.count = encoded.count;
+    readings[first_span + k] = ReadAllToEnd({PictureCompareCommand(ffmpeg, output, frames, span)}, abort).front();
+    if (readings[first_span + k].aborted) return aborted;
+  }
+  for (std::size_t i = 0; i < spans.size(); ++i) {
+    const CheckResult judged = JudgePictures(readings[first_span + i], frames, spans[i]);
+    if (!judged.passed()) return judged;
+  }
+  return {};
 }
 
 CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,

@@ -1,5 +1,6 @@
 #include "jobs/run_driver.h"
 
+#include <algorithm>
 #include <future>
 #include <memory>
 #include <utility>
@@ -10,6 +11,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system.h"
+#include "tools/encoder_log.h"
 #include "tools/number_text.h"
 #include "tools/output_scanner.h"
 
@@ -37,7 +39,7 @@ class FileRun {
   FileRun(const FilePlan& plan, const RunSettings& settings, RunObserver& observer, const std::atomic<int>& abort,
           const RunHooks& hooks, std::vector<std::string>& left_behind)
       : plan_(plan), settings_(settings), observer_(observer), abort_(abort), hooks_(hooks),
-        left_behind_(left_behind) {}
+        left_behind_(left_behind), expected_(plan.expected) {}
 
   ~FileRun() {
     if (check_.valid()) {
@@ -55,8 +57,9 @@ class FileRun {
       return FileOutcome::kRefused;
     }
     const FileOutcome outcome = MakeOutput();
-    // The copies and the list have served: only the output is still needed.
-    CleanUp(outcome == FileOutcome::kSucceeded);
+    // The copies and the list have served: only the output is still needed, and the parts
+    // that a frame cut's check compares it with.
+    CleanUp(outcome == FileOutcome::kSucceeded, outcome == FileOutcome::kSucceeded && expected_.frames);
     if (abort_allowed_ == false && abort_.load() == 0) observer_.AbortAllowed(true);
     return outcome;
   }
@@ -82,8 +85,8 @@ class FileRun {
   bool Aborted() const { return abort_.load() != 0; }
 
   CheckResult Check(const std::atomic<int>& abort) const {
-    return hooks_.check_output ? hooks_.check_output(settings_.ffmpeg, output_, plan_.expected, abort)
-                               : CheckOutput(settings_.ffmpeg, output_, plan_.expected, abort);
+    return hooks_.check_output ? hooks_.check_output(settings_.ffmpeg, output_, expected_, abort)
+                               : CheckOutput(settings_.ffmpeg, output_, expected_, abort);
   }
 
   FileOutcome MakeOutput() {
@@ -277,6 +280,7 @@ class FileRun {
       output_ = new_output;
       std::erase(own_, new_output);
     }
+    if (step.encodes) NoteEncodedFrames(*step.encodes, result->capture);
     if (step.succeeded) observer_.Report(*step.succeeded);
     const bool next_is_aacgain = index + 1 < plan_.steps.size() && plan_.steps[index + 1].kind == FileStep::Kind::kTool &&
                                  plan_.steps[index + 1].mode >= SCAN_GAIN_ANALYSE;
@@ -285,6 +289,15 @@ class FileRun {
       abort_allowed_ = true;
     }
     return FileOutcome::kSucceeded;
+  }
+
+  // What the encoder said of each frame it made, for the check, and where it made them.
+  void NoteEncodedFrames(std::size_t run, const std::string& log) {
+    if (!expected_.frames || run >= expected_.frames->encoded.size()) return;
+    OutputExpectation::Frames::Encoded& encoded = expected_.frames->encoded[run];
+    if (encoded.part >= parts_.size()) return;
+    encoded.part_file = parts_[encoded.part];
+    encoded.psnr = EncodedFramePsnr(log, static_cast<std::size_t>(encoded.count), expected_.frames->luma_weight);
   }
 
   FileOutcome StepFailed(const FileStep& step) {
@@ -328,13 +341,20 @@ class FileRun {
   }
 
   // The temp copies and the concat list go in every case, the output unless it is kept.
-  void CleanUp(bool keep_output) {
+  void CleanUp(bool keep_output, bool keep_parts = false) {
     if (!keep_output && !output_.empty()) {
       own_.push_back(output_);
       output_.clear();
     }
-    for (std::string& file : own_) Remove(file);
-    own_.clear();
+    std::vector<std::string> kept;
+    for (std::string& file : own_) {
+      if (keep_parts && std::find(parts_.begin(), parts_.end(), file) != parts_.end()) {
+        kept.push_back(file);
+      } else {
+        Remove(file);
+      }
+    }
+    own_ = std::move(kept);
   }
 
   // Removes a file of this run's own; one that stays (held open by another program) is named.
@@ -351,6 +371,7 @@ class FileRun {
   const std::atomic<int>& abort_;
   const RunHooks& hooks_;
   std::vector<std::string>& left_behind_;
+  OutputExpectation expected_;  // the plan's, with what the run learned for the check
 
   std::vector<std::string> read_inputs_;  // the inputs as the commands read them
   std::vector<std::string> own_;          // files of this run's own, removed at the end
