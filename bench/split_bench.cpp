@@ -184,7 +184,14 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
     const RunSummary summary = RunFiles(plan, settings, observer, abort);
     if (summary.successes != 1) Fail("the cut failed");
   } else {
-    // The encodes as the cut runs them, each into a file of its own.
+    // The encodes as the cut runs them, each into a file of its own, but without what the cut
+    // asks of them for its check (x264's measure of each frame, and the log level that shows it).
+    const auto plain = [](std::string text) {
+      for (const std::string words : {"-loglevel debug ", ":psnr=1", "psnr=1"}) {
+        if (const std::size_t at = text.find(words); at != std::string::npos) text.erase(at, words.size());
+      }
+      return text;
+    };
     CommandNames names;
     names.program = ffmpeg;
     names.inputs = {video};
@@ -192,7 +199,7 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
     for (const FileStep& step : plan.files[0].steps) {
       if (!step.running || (step.running->stage != Stage::kEncodingHead && step.running->stage != Stage::kEncodingTail)) continue;
       std::string capture;
-      RunTool(capture, observer, abort, ResolveCommand(step.command, names).Text(), SCAN_JOB, 0);
+      RunTool(capture, observer, abort, plain(ResolveCommand(step.command, names).Text()), SCAN_JOB, 0);
     }
   }
   const double seconds = Since(start);
