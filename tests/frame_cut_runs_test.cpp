@@ -34,7 +34,7 @@ struct CutCase {
   std::uint32_t first, last;
   bool passes = true;
   const char* forced = nullptr;  // an encoder setting that spoils the pieces encoded again
-  std::optional<Stage> abort_at;  // 中断 as this step starts
+  std::optional<Stage> abort_at = std::nullopt;  // 中断 as this step starts
 };
 
 void PrintTo(const CutCase& c, std::ostream* os) { *os << c.name; }
@@ -111,6 +111,7 @@ INSTANTIATE_TEST_SUITE_P(
 // x264's own measure of the frames it encoded stands for their pictures only while the output
 // holds its very packets: a frame it reports below the floor fails the cut, by its number in the
 // output; the same report of a part the output does not hold sends the check to the pictures.
+// The copied packets are held to the checksums the scan kept, or to the source's listing.
 TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
   testing::TempDir media, logs;
   const std::string clip = media.File("a.mp4");
@@ -136,17 +137,26 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     results.push_back(CheckOutput(ffmpeg, output, low, abort));
     head.part_file = low.frames->encoded.back().part_file;
     results.push_back(CheckOutput(ffmpeg, output, low, abort));
+    // The source's packets as the page's scan kept them; listed again when it kept none.
+    OutputExpectation changed = expected;
+    changed.frames->copied_packets.at(3).crc ^= 1;
+    results.push_back(CheckOutput(ffmpeg, output, changed, abort));
+    changed.frames->copied_packets.clear();
+    results.push_back(CheckOutput(ffmpeg, output, changed, abort));
     return real;
   };
   NullObserver nobody;
   std::atomic<int> abort{0};
   EXPECT_EQ(RunFiles(PlanFrameCut(*request, settings), settings, nobody, abort, hooks).successes, 1);
-  ASSERT_EQ(results.size(), 3u);
+  ASSERT_EQ(results.size(), 5u);
   EXPECT_TRUE(results[0].passed());
   EXPECT_EQ(results[1].failure, CheckFailure::kPictureQuality);
   EXPECT_EQ(results[1].first, 7);
   EXPECT_EQ(results[1].second, 312);
   EXPECT_TRUE(results[2].passed());
+  EXPECT_EQ(results[3].failure, CheckFailure::kCopiedFrameChanged);
+  EXPECT_EQ(results[3].first, 15 + 3);
+  EXPECT_TRUE(results[4].passed());
 }
 
 // Streams no piece could match are turned down before anything runs.

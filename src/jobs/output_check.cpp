@@ -231,74 +231,112 @@ std::optional<std::size_t> FirstDifference(const std::vector<std::uint32_t>& out
   return std::nullopt;
 }
 
-// The copied packets are the source's very packets and the encoded ones the encoder's, whose
-// own measure of each frame is taken; the pictures at the start of each encoded run (were the
-// encoder's frames the source's?) and after the join into the copied frames are compared.
-// Where the encoder did not tell, or its packets are not the output's, every picture it made is
-// compared.
-CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, const OutputExpectation::Frames& frames,
-                          const ListedStream& video, const std::atomic<int>& abort) {
+// The end of a cut's listing, read whole: FFmpeg's verdict, then the streams it listed. The
+// listed video goes to `video` when the listing passes.
+CheckResult JudgeWholeListing(StreamListingReader& reader, std::optional<int> exit_code, std::string_view errors,
+                              const OutputExpectation& expected, ListedStream* video) {
+  reader.Finish();
+  if (exit_code != 0) {
+    // A file FFmpeg opens but finds no stream in ends the listing with an error too.
+    const bool no_streams = errors.find("matches no streams") != std::string::npos ||
+                            errors.find("does not contain any stream") != std::string::npos;
+    return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
+                      : Failed(CheckFailure::kUnreadable);
+  }
+  const CheckResult judged = JudgeListing(reader.streams(), expected);
+  if (judged.passed() && expected.cut_video && static_cast<std::size_t>(*expected.cut_video) < reader.streams().size()) {
+    *video = reader.streams()[static_cast<std::size_t>(*expected.cut_video)];
+  }
+  return judged;
+}
+
+// A frame cut's output: its listing (as any cut's), then the copied packets must be the source's
+// very packets and the encoded ones the encoder's, whose own measure of each frame is taken; the
+// pictures at the start of each encoded run (were the encoder's frames the source's?) and after
+// the join into the copied frames are compared. Where the encoder did not tell, or its packets are
+// not the output's, every picture it made is compared. What FFmpeg reads runs side by side: what
+// needs none of the output's timestamps along with its listing, the rest after it.
+CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
+                          const std::atomic<int>& abort) {
+  const OutputExpectation::Frames& frames = *expected.frames;
   const CheckResult aborted{CheckFailure::kNone, 0, 0, true};
   // A join's B-frames and references reach this far into the copied frames at most.
   constexpr std::int64_t kSeamFrames = 16;
   const bool copies = frames.copied_first < frames.copied_end;
-  if (copies && !frames.source_first_packet) {
-    const Span whole{0, frames.count, std::nullopt, frames.seek};
-    const Reading reading = ReadAllToEnd({PictureCompareCommand(ffmpeg, output, frames, whole)}, abort).front();
-    if (!reading.started) return Failed(CheckFailure::kUnreadable);
-    return reading.aborted ? aborted : JudgePictures(reading, frames, whole);
-  }
-  std::vector<std::int64_t> shown = video.shown;
-  std::sort(shown.begin(), shown.end());
-  if (static_cast<std::int64_t>(shown.size()) < frames.count) return Failed(CheckFailure::kPacketCount, frames.count, 0);
-  const auto time_of = [&](std::int64_t frame) -> std::optional<double> {
-    if (frame == 0) return std::nullopt;
-    return static_cast<double>(shown[static_cast<std::size_t>(frame)]) * video.time_base;
+  const bool by_packets = !copies || frames.source_first_packet;
+  const bool list_source = copies && by_packets && frames.copied_packets.empty();
+  const auto told = [&](const OutputExpectation::Frames::Encoded& encoded) {
+    return by_packets && encoded.psnr && !encoded.part_file.empty();
   };
 
-  // Everything FFmpeg has to read, at once; then judged in the order of the frames.
-  std::vector<CommandLine> commands;
-  std::vector<Span> spans;
-  const bool list_source = copies && frames.copied_packets.empty();
+  std::vector<CommandLine> commands{ListingCommand(ffmpeg, output)};
   if (list_source) commands.push_back(PacketListingCommand(ffmpeg, frames.source, frames.source_video));
-  std::vector<std::size_t> part_listing(frames.encoded.size(), 0);  // 0: none
-  for (std::size_t k = 0; k < frames.encoded.size(); ++k) {
-    const OutputExpectation::Frames::Encoded& encoded = frames.encoded[k];
-    const bool told = encoded.psnr && !encoded.part_file.empty();
-    if (told) {
-      part_listing[k] = commands.size() + 1;
-      commands.push_back(PacketListingCommand(ffmpeg, encoded.part_file, 0));
-    }
-    spans.push_back(Span{encoded.first, told ? 1 : encoded.count, time_of(encoded.first), encoded.source_seek});
+  for (const OutputExpectation::Frames::Encoded& encoded : frames.encoded) {
+    if (told(encoded)) commands.push_back(PacketListingCommand(ffmpeg, encoded.part_file, 0));
   }
-  if (copies) {
-    spans.push_back(Span{frames.copied_first, std::min(kSeamFrames, frames.copied_end - frames.copied_first),
-                         time_of(frames.copied_first), frames.copy_start});
+  // Spans from the output's start; without the copied packets' places, all of it.
+  std::vector<Span> spans;
+  if (!by_packets) spans.push_back(Span{0, frames.count, std::nullopt, frames.seek});
+  for (const OutputExpectation::Frames::Encoded& encoded : frames.encoded) {
+    if (by_packets && encoded.first == 0) spans.push_back(Span{0, told(encoded) ? 1 : encoded.count, std::nullopt, encoded.source_seek});
   }
-  const std::size_t first_span = commands.size();
+  if (copies && by_packets && frames.copied_first == 0) {
+    spans.push_back(Span{0, std::min(kSeamFrames, frames.copied_end), std::nullopt, frames.copy_start});
+  }
+  std::size_t first_span = commands.size();
   for (const Span& span : spans) commands.push_back(PictureCompareCommand(ffmpeg, output, frames, span));
   std::vector<Reading> readings = ReadAllToEnd(commands, abort);
   for (const Reading& reading : readings) {
     if (reading.aborted) return aborted;
     if (!reading.started) return Failed(CheckFailure::kUnreadable);
   }
+  StreamListingReader reader;
+  reader.Feed(readings.front().output);
+  ListedStream video;
+  const CheckResult listed = JudgeWholeListing(reader, readings.front().exit_code, readings.front().output, expected, &video);
+  if (!listed.passed()) return listed;
+  std::vector<std::int64_t> shown = video.shown;
+  std::sort(shown.begin(), shown.end());
+  if (static_cast<std::int64_t>(shown.size()) < frames.count) return Failed(CheckFailure::kPacketCount, frames.count, 0);
+  const auto time_of = [&](std::int64_t frame) { return static_cast<double>(shown[static_cast<std::size_t>(frame)]) * video.time_base; };
 
-  if (copies) {
-    std::vector<StreamPacket> listed;
+  // The spans from the output's own timestamps.
+  std::vector<Span> later;
+  for (const OutputExpectation::Frames::Encoded& encoded : frames.encoded) {
+    if (by_packets && encoded.first != 0) {
+      later.push_back(Span{encoded.first, told(encoded) ? 1 : encoded.count, time_of(encoded.first), encoded.source_seek});
+    }
+  }
+  if (copies && by_packets && frames.copied_first != 0) {
+    later.push_back(Span{frames.copied_first, std::min(kSeamFrames, frames.copied_end - frames.copied_first),
+                         time_of(frames.copied_first), frames.copy_start});
+  }
+  std::vector<CommandLine> later_commands;
+  for (const Span& span : later) later_commands.push_back(PictureCompareCommand(ffmpeg, output, frames, span));
+  for (Reading& reading : ReadAllToEnd(later_commands, abort)) {
+    if (reading.aborted) return aborted;
+    if (!reading.started) return Failed(CheckFailure::kUnreadable);
+    readings.push_back(std::move(reading));
+  }
+  spans.insert(spans.end(), later.begin(), later.end());
+
+  std::size_t next = 1;
+  if (copies && by_packets) {
+    std::vector<StreamPacket> listed_source;
     if (list_source) {
-      listed = ScanPacketListing(readings.front().output).packets;
-      listed.erase(listed.begin(), listed.begin() + static_cast<std::ptrdiff_t>(std::min(
-                                                        listed.size(), static_cast<std::size_t>(*frames.source_first_packet))));
+      listed_source = ScanPacketListing(readings[next++].output).packets;
+      const auto from = std::min(listed_source.size(), static_cast<std::size_t>(*frames.source_first_packet));
+      listed_source.erase(listed_source.begin(), listed_source.begin() + static_cast<std::ptrdiff_t>(from));
     }
     const auto count = static_cast<std::size_t>(frames.copied_end - frames.copied_first);
-    const std::optional<std::size_t> differs =
-        FirstDifference(video.crcs, frames.copied_first, list_source ? listed : frames.copied_packets, count);
-    if (differs) return Failed(CheckFailure::kCopiedFrameChanged, frames.copied_first + static_cast<std::int64_t>(*differs));
+    if (const auto differs =
+            FirstDifference(video.crcs, frames.copied_first, list_source ? listed_source : frames.copied_packets, count)) {
+      return Failed(CheckFailure::kCopiedFrameChanged, frames.copied_first + static_cast<std::int64_t>(*differs));
+    }
   }
-  for (std::size_t k = 0; k < frames.encoded.size(); ++k) {
-    const OutputExpectation::Frames::Encoded& encoded = frames.encoded[k];
-    if (part_listing[k] == 0) continue;
-    const PacketListing part = ScanPacketListing(readings[part_listing[k] - 1].output);
+  for (const OutputExpectation::Frames::Encoded& encoded : frames.encoded) {
+    if (!told(encoded)) continue;
+    const PacketListing part = ScanPacketListing(readings[next++].output);
     const auto count = static_cast<std::size_t>(encoded.count);
     if (part.packets.size() == count && !FirstDifference(video.crcs, encoded.first, part.packets, count)) {
       for (std::size_t i = 0; i < encoded.psnr->size(); ++i) {
@@ -310,10 +348,12 @@ CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, 
       continue;
     }
     // Not the encoder's packets: its word is no proof, the pictures are.
-    Span& span = spans[k];
-    span.count = encoded.count;
-    readings[first_span + k] = ReadAllToEnd({PictureCompareCommand(ffmpeg, output, frames, span)}, abort).front();
-    if (readings[first_span + k].aborted) return aborted;
+    const Span whole{encoded.first, encoded.count, encoded.first == 0 ? std::nullopt : std::optional<double>(time_of(encoded.first)),
+                     encoded.source_seek};
+    const Reading reading = ReadAllToEnd({PictureCompareCommand(ffmpeg, output, frames, whole)}, abort).front();
+    if (reading.aborted) return aborted;
+    const CheckResult judged = JudgePictures(reading, frames, whole);
+    if (!judged.passed()) return judged;
   }
   for (std::size_t i = 0; i < spans.size(); ++i) {
     const CheckResult judged = JudgePictures(readings[first_span + i], frames, spans[i]);
@@ -323,7 +363,7 @@ CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, 
 }
 
 CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
-                         const std::atomic<int>& abort, ListedStream* video) {
+                         const std::atomic<int>& abort) {
   const std::unique_ptr<platform::ChildProcess> child =
       platform::ChildProcess::Start(ListingCommand(ffmpeg, output).Text());
   if (!child) return Failed(CheckFailure::kUnreadable);
@@ -355,29 +395,17 @@ CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, c
       break;
     }
   }
-  reader.Finish();
-  if (child->ExitCode() != 0) {
-    // A file FFmpeg opens but finds no stream in ends the listing with an error too.
-    const bool no_streams = errors.find("matches no streams") != std::string::npos ||
-                            errors.find("does not contain any stream") != std::string::npos;
-    return no_streams ? Failed(CheckFailure::kStreamCount, std::max<std::int64_t>(1, expected.streams.size()), 0)
-                      : Failed(CheckFailure::kUnreadable);
-  }
-  const CheckResult judged = JudgeListing(reader.streams(), expected);
-  if (judged.passed() && expected.cut_video && static_cast<std::size_t>(*expected.cut_video) < reader.streams().size()) {
-    *video = reader.streams()[static_cast<std::size_t>(*expected.cut_video)];
-  }
-  return judged;
+  ListedStream video;
+  return JudgeWholeListing(reader, child->ExitCode(), errors, expected, &video);
 }
 
 }  // namespace
 
 CheckResult CheckOutput(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,
                         const std::atomic<int>& abort) {
-  ListedStream video;
-  const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort, &video);
+  if (expected.frames) return CheckFrameCut(ffmpeg, output, expected, abort);
+  const CheckResult listed = ListAndJudge(ffmpeg, output, expected, abort);
   if (!listed.passed()) return listed;
-  if (expected.frames) return CheckFrameCut(ffmpeg, output, *expected.frames, video, abort);
   return expected.decodes ? CheckDecoding(ffmpeg, output, abort) : listed;
 }
 
