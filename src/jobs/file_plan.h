@@ -91,6 +91,10 @@ struct FileStep {
   std::optional<Stage> failed;
   // The step encodes expected.frames->encoded[n] again, and its encoder reports each frame.
   std::optional<std::size_t> encodes;
+  // An FFmpeg step that reads only the inputs and writes only its part: it starts with the file's
+  // first step, beside it, and what it reports is told when its turn comes. One encoder seldom
+  // keeps every core busy.
+  bool starts_early = false;
 };
 
 // How the output gets its first name, which is the run's own (taken by making the file).

@@ -53,6 +53,8 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
     command.Add("-y").Part(static_cast<int>(file.parts.size()));
     FileStep step = PartStep(std::move(command), stage, first, end, (end - first) * cut.frame_step);
     if (reports) step.encodes = frames.encoded.size();
+    // The parts read only the source: the copy and the tail run beside the head.
+    step.starts_early = !file.steps.empty();
     file.steps.push_back(std::move(step));
     frames.encoded.push_back({first - cut.first_frame, end - first, file.parts.size(), seek});
     file.parts.push_back((end - first) * cut.frame_step);
@@ -70,6 +72,7 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
     command.Add("-y").Part(static_cast<int>(file.parts.size()));
     const double length = cut.copy_end_time - cut.copy_start_time;
     file.steps.push_back(PartStep(std::move(command), Stage::kCopyingGops, cut.copy_first, cut.copy_end, length));
+    file.steps.back().starts_early = file.steps.size() > 1;
     file.parts.push_back(length);
   }
   if (cut.copy_end < cut.end_frame) {

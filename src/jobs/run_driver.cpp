@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <future>
+#include <map>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -11,6 +12,7 @@
 #include "platform/files.h"
 #include "platform/paths.h"
 #include "platform/system.h"
+#include "tools/deferred_observer.h"
 #include "tools/encoder_log.h"
 #include "tools/number_text.h"
 #include "tools/output_scanner.h"
@@ -32,6 +34,13 @@ std::string QuotedForConcat(const std::string& path) {
   return quoted + "'";
 }
 
+// A step that started before its turn, and what it has reported so far.
+struct EarlyRun {
+  std::unique_ptr<DeferredObserver> observer;
+  std::unique_ptr<AnalysisResult> result;
+  std::future<int> verdict;
+};
+
 // One file of the run, from its first copy to its final name. Every file it makes is its own
 // and goes again, unless it is the output that passed.
 class FileRun {
@@ -42,6 +51,7 @@ class FileRun {
         left_behind_(left_behind), expected_(plan.expected) {}
 
   ~FileRun() {
+    WaitForEarlySteps();
     if (check_.valid()) {
       check_abort_ = 1;
       check_.wait();
@@ -57,6 +67,7 @@ class FileRun {
       return FileOutcome::kRefused;
     }
     const FileOutcome outcome = MakeOutput();
+    WaitForEarlySteps();
     // The copies and the list have served: only the output is still needed, and the parts
     // that a frame cut's check compares it with.
     CleanUp(outcome == FileOutcome::kSucceeded, outcome == FileOutcome::kSucceeded && expected_.frames);
@@ -97,6 +108,18 @@ class FileRun {
     if (!TakePartNames()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
     if (plan_.concat_list && !WriteConcatList()) return FileOutcome::kRefused;
     if (!TakeOutputName()) return Aborted() ? FileOutcome::kAborted : FileOutcome::kRefused;
+    for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
+      if (!plan_.steps[i].starts_early) continue;
+      const std::optional<CommandLine> command = StepCommand(plan_.steps[i]);
+      if (!command) return FileOutcome::kRefused;
+      if (Aborted()) return FileOutcome::kAborted;
+      EarlyRun& run = early_[i];
+      run.observer = std::make_unique<DeferredObserver>();
+      run.result = std::make_unique<AnalysisResult>();
+      run.verdict = std::async(std::launch::async, [this, &step = plan_.steps[i], &run, command = *command] {
+        return RunStepTool(*run.result, *run.observer, step, command, nullptr);
+      });
+    }
     for (std::size_t i = 0; i < plan_.steps.size(); ++i) {
       const FileOutcome outcome = RunStep(i);
       if (outcome != FileOutcome::kSucceeded) return outcome;
@@ -216,10 +239,8 @@ class FileRun {
     return true;
   }
 
-  FileOutcome RunStep(std::size_t index) {
-    const FileStep& step = plan_.steps[index];
-    if (step.kind == FileStep::Kind::kStripTags) return StripTags(step);
-
+  // A step's command with this run's names, logged; none when it is too long (which is told).
+  std::optional<CommandLine> StepCommand(const FileStep& step, const std::string& new_output = {}) {
     const PlannedCommand& planned = step.command;
     CommandNames names;
     names.program = planned.tool() == Tool::kFfmpeg ? settings_.ffmpeg : settings_.aacgain;
@@ -228,6 +249,37 @@ class FileRun {
     names.output = output_;
     names.gain = gain_;
     names.parts = parts_;
+    names.new_output = new_output;
+    const CommandLine command = ResolveCommand(planned, names);
+    // Logged before the length test, so that a refused command can be looked at.
+    if (step.logged && settings_.command_log) AppendCommandLog(settings_.log_folder, command.Text());
+    if (!command.FitsLimit()) {
+      observer_.StageReached(StageEvent{Stage::kCommandRefused, command.Text(), command.LengthCount()});
+      return std::nullopt;
+    }
+    return command;
+  }
+
+  int RunStepTool(AnalysisResult& result, RunObserver& observer, const FileStep& step, const CommandLine& command,
+              int* gain_output) const {
+    const std::string folder = step.in_output_folder ? FolderOf(output_) : std::string();
+    return hooks_.run_tool
+               ? hooks_.run_tool(result, observer, abort_, command, step.mode, gain_output, step.duration, folder)
+               : ScanOutput(result, observer, abort_, command.Text(), step.mode, gain_output, step.duration, folder);
+  }
+
+  void WaitForEarlySteps() {
+    for (auto& [index, run] : early_) {
+      if (run.verdict.valid()) run.verdict.wait();
+    }
+  }
+
+  FileOutcome RunStep(std::size_t index) {
+    const FileStep& step = plan_.steps[index];
+    if (step.kind == FileStep::Kind::kStripTags) return StripTags(step);
+    if (const auto early = early_.find(index); early != early_.end()) return TakeEarlyStep(index, early->second);
+
+    const PlannedCommand& planned = step.command;
     std::string new_output;
     if (planned.Takes(CommandPiece::Kind::kNewOutput)) {
       const std::string extension = platform::SplitPath(output_).extension;
@@ -235,15 +287,9 @@ class FileRun {
                                      [](const std::string& name) { return platform::CreateNewFile(name); });
       if (new_output.empty()) return StepFailed(step);
       own_.push_back(new_output);
-      names.new_output = new_output;
     }
-    const CommandLine command = ResolveCommand(planned, names);
-    // Logged before the length test, so that a refused command can be looked at.
-    if (step.logged && settings_.command_log) AppendCommandLog(settings_.log_folder, command.Text());
-    if (!command.FitsLimit()) {
-      observer_.StageReached(StageEvent{Stage::kCommandRefused, command.Text(), command.LengthCount()});
-      return FileOutcome::kRefused;
-    }
+    const std::optional<CommandLine> command = StepCommand(step, new_output);
+    if (!command) return FileOutcome::kRefused;
     // A step that has not started when 中断 was pressed is not started.
     if (Aborted()) return FileOutcome::kAborted;
 
@@ -261,11 +307,8 @@ class FileRun {
     }
     int gain = GAIN_NOT_FOUND;
     int* gain_output = step.mode == SCAN_GAIN_ANALYSE ? &gain : nullptr;
-    const std::string folder = step.in_output_folder ? FolderOf(output_) : std::string();
     const auto result = std::make_unique<AnalysisResult>();
-    int verdict = hooks_.run_tool
-                      ? hooks_.run_tool(*result, observer_, abort_, command, step.mode, gain_output, step.duration, folder)
-                      : ScanOutput(*result, observer_, abort_, command.Text(), step.mode, gain_output, step.duration, folder);
+    int verdict = RunStepTool(*result, observer_, step, *command, gain_output);
     // An analysis that ends without a recommendation ("done" alone) has no gain to apply.
     if (step.mode == SCAN_GAIN_ANALYSE && verdict == VERDICT_SUCCESS && gain == GAIN_NOT_FOUND) verdict = VERDICT_FAILURE;
     if (gain_output != nullptr) gain_ = gain;
@@ -288,6 +331,22 @@ class FileRun {
       observer_.AbortAllowed(true);
       abort_allowed_ = true;
     }
+    return FileOutcome::kSucceeded;
+  }
+
+  // An early step's turn: it is told as if it ran now, and its verdict is taken.
+  FileOutcome TakeEarlyStep(std::size_t index, EarlyRun& run) {
+    const FileStep& step = plan_.steps[index];
+    if (step.clears_output) observer_.ToolOutput({});
+    if (step.running) observer_.StageReached(*step.running);
+    const int verdict = run.verdict.get();
+    run.observer->Replay(observer_);
+    if (verdict != VERDICT_SUCCESS) {
+      const FileOutcome failed = StepFailed(step);
+      return verdict == VERDICT_ABORTED ? FileOutcome::kAborted : failed;
+    }
+    if (step.encodes) NoteEncodedFrames(*step.encodes, run.result->capture);
+    if (step.succeeded) observer_.Report(*step.succeeded);
     return FileOutcome::kSucceeded;
   }
 
@@ -380,6 +439,7 @@ class FileRun {
   std::string output_;
   int gain_ = GAIN_NOT_FOUND;
   std::optional<bool> abort_allowed_;  // as this file last set it; none: untouched
+  std::map<std::size_t, EarlyRun> early_;  // the steps that started early, by their place in the plan
   std::future<CheckResult> check_;     // the check under way on a thread of its own
   std::atomic<int> check_abort_{0};    // stops that check
 };
