@@ -111,7 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
 // x264's own measure of the frames it encoded stands for their pictures only while the output
 // holds its very packets: a frame it reports below the floor fails the cut, by its number in the
 // output; the same report of a part the output does not hold sends the check to the pictures.
-// The copied packets are held to the checksums the scan kept, or to the source's listing.
+// The copied packets are held to the checksums the scan kept, or to the source's listing. The
+// copy and the tail, made beside the head, are told in their turn.
 TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
   testing::TempDir media, logs;
   const std::string clip = media.File("a.mp4");
@@ -145,9 +146,15 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     results.push_back(CheckOutput(ffmpeg, output, changed, abort));
     return real;
   };
-  NullObserver nobody;
+  testing::RecordingObserver observer;
   std::atomic<int> abort{0};
-  EXPECT_EQ(RunFiles(PlanFrameCut(*request, settings), settings, nobody, abort, hooks).successes, 1);
+  EXPECT_EQ(RunFiles(PlanFrameCut(*request, settings), settings, observer, abort, hooks).successes, 1);
+  // The copy and the tail run beside the head, and are told in their turn.
+  std::vector<Stage> steps;
+  for (const Stage stage : observer.stages()) {
+    if (stage >= Stage::kEncodingHead && stage <= Stage::kJoiningParts) steps.push_back(stage);
+  }
+  EXPECT_EQ(steps, (std::vector<Stage>{Stage::kEncodingHead, Stage::kCopyingGops, Stage::kEncodingTail, Stage::kJoiningParts}));
   ASSERT_EQ(results.size(), 5u);
   EXPECT_TRUE(results[0].passed());
   EXPECT_EQ(results[1].failure, CheckFailure::kPictureQuality);
