@@ -45,12 +45,16 @@ class MainWindowRun {
   HWND window() const { return window_; }
   HWND page(int index) const;
   HWND tab() const { return GetDlgItem(window_, 500); }
-  // Closes the window as its system menu does and runs the loop to its end; returns the exit code.
+  // Closes the window as its system menu does and runs the loop to its end, bounded as below;
+  // returns the exit code.
   int Close();
   // Runs the program's message loop until someone else closes the window; returns the exit code.
-  int RunLoopUntilClosed();
+  // A window still open after `timeout_ms` fails the test, is destroyed, and gives -1.
+  int RunLoopUntilClosed(int timeout_ms = 60000);
 
  private:
+  int LoopUntilClosed(HWND window, int timeout_ms);
+
   DesktopLock desktop_;
   HWND window_ = nullptr;
 };
