@@ -263,20 +263,30 @@ TEST_P(CloseDuringRunTest, LeavesOnlyTheSource) {
 
   HWND main_window = main.window();
   std::atomic<DWORD> asked{0};
+  std::atomic<bool> during_run{false};
   std::atomic<LRESULT> may_end{FALSE};
   std::thread user([&] {
     // The temp copy and the output exist, and FFmpeg writes: then the program is asked to close.
     for (int waited = 0; waited < 30000 && platform::ListFolder(work.path()).size() < 3; waited += 20) Sleep(20);
     Sleep(500);
     asked = GetTickCount();
+    // Asked only while the run goes on: after it the window's thread waits in join() below and
+    // answers no sent message (hence the bound on the send too), and a session end that finds no
+    // run leaves the window open.
+    during_run = JobRunGoing();
+    if (!during_run) return;
     if (session_ends) {
-      may_end = SendMessageW(main_window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+      DWORD_PTR answer = FALSE;
+      if (SendMessageTimeoutW(main_window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF, SMTO_NORMAL, 60000, &answer)) {
+        may_end = static_cast<LRESULT>(answer);
+      }
     } else {
       PostMessageW(main_window, WM_CLOSE, 0, 0);
     }
   });
   SendMessageW(GetDlgItem(window, IDC_CONVERT_RUN), BM_CLICK, 0, 0);
   user.join();
+  ASSERT_TRUE(during_run) << "the run had ended before the program was asked to close";
   if (session_ends) {
     // The session ends once the run has cleaned up; the program is then ended without WM_DESTROY.
     EXPECT_EQ(may_end, TRUE);

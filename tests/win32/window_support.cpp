@@ -302,6 +302,13 @@ FinishedDialog CloseFinishedDialog(int timeout_ms) {
   return {};
 }
 
+bool JobRunGoing() {
+  return FindOwnDialog([](HWND window) {
+           HWND close = GetDlgItem(window, IDC_PROGRESS_CLOSE);
+           return GetDlgItem(window, IDC_PROGRESS_STATUS) && close && !IsWindowVisible(close);
+         }) != nullptr;
+}
+
 void DropFiles(HWND list, const std::vector<std::string>& paths) {
   SendMessageW(list, WM_DROPFILES, reinterpret_cast<WPARAM>(MakeDrop(paths)), 0);
 }

@@ -114,6 +114,9 @@ struct FinishedDialog {
 };
 FinishedDialog CloseFinishedDialog(int timeout_ms = 60000);
 
+// Whether the job progress dialog of this process is up with its run still going (no 閉じる yet).
+bool JobRunGoing();
+
 // Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
 // program has handled the drop (analysis included).
 void DropFiles(HWND list, const std::vector<std::string>& paths);
