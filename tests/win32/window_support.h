@@ -19,9 +19,10 @@ void Pump(int milliseconds = 50);
 // Pumps until `done` holds or `timeout_ms` has passed; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 5000);
 
-// Held by every test that shows windows. All test processes share one desktop and one input
-// queue: a window of one test could cover another's, and keys or clicks meant for one would reach
-// the other. Test processes that show windows therefore take turns.
+// Held by every test that shows windows. Test processes on one desktop share one input queue: a
+// window of one test could cover another's, and keys or clicks meant for one would reach the
+// other. Test processes that show windows there therefore take turns. (scripts/test gives each
+// test that runs at the same time a desktop of its own; a run by hand with -j shares one.)
 class DesktopLock {
  public:
   DesktopLock();
