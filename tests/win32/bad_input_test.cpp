@@ -263,8 +263,9 @@ TEST_P(CloseDuringRunTest, LeavesOnlyTheSource) {
 
   HWND main_window = main.window();
   std::atomic<DWORD> asked{0};
-  std::atomic<bool> during_run{false};
+  std::string seen_run;
   std::string ended_with;
+  std::atomic<bool> clicked{false};
   std::atomic<LRESULT> may_end{FALSE};
   std::thread user([&] {
     // The temp copy and the output exist, and FFmpeg writes: then the program is asked to close.
@@ -273,10 +274,13 @@ TEST_P(CloseDuringRunTest, LeavesOnlyTheSource) {
     asked = GetTickCount();
     // Asked only while the run goes on: after it the window's thread waits in join() below and
     // answers no sent message (hence the bound on the send too), and a session end that finds no
-    // run leaves the window open. A run that is over but still shows its dialog waits for 閉じる.
-    during_run = JobRunGoing();
-    if (!during_run) {
-      ended_with = CloseJobDialog(1000);
+    // run leaves the window open. A run that is over waits for 閉じる, which its dialog may offer
+    // only later.
+    seen_run = JobDialogState();
+    if (seen_run != "running") {
+      for (int waited = 0; waited < 60000 && !clicked && ended_with.empty(); waited += 1000) {
+        ended_with = CloseJobDialog(1000);
+      }
       return;
     }
     if (session_ends) {
@@ -289,8 +293,10 @@ TEST_P(CloseDuringRunTest, LeavesOnlyTheSource) {
     }
   });
   SendMessageW(GetDlgItem(window, IDC_CONVERT_RUN), BM_CLICK, 0, 0);
+  clicked = true;
   user.join();
-  ASSERT_TRUE(during_run) << "the run had ended before the program was asked to close: " << ended_with;
+  ASSERT_EQ(seen_run, "running") << "the run's dialog when the program was to be asked to close; it ended with: "
+                                 << ended_with;
   if (session_ends) {
     // The session ends once the run has cleaned up; the program is then ended without WM_DESTROY.
     EXPECT_EQ(may_end, TRUE);

@@ -302,11 +302,20 @@ FinishedDialog CloseFinishedDialog(int timeout_ms) {
   return {};
 }
 
-bool JobRunGoing() {
-  return FindOwnDialog([](HWND window) {
-           HWND close = GetDlgItem(window, IDC_PROGRESS_CLOSE);
-           return GetDlgItem(window, IDC_PROGRESS_STATUS) && close && !IsWindowVisible(close);
-         }) != nullptr;
+std::string JobDialogState() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM argument) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !GetDlgItem(window, IDC_PROGRESS_STATUS)) return TRUE;
+        *reinterpret_cast<HWND*>(argument) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  if (!found) return "none";
+  if (!IsWindowVisible(found)) return "hidden";
+  return IsWindowVisible(GetDlgItem(found, IDC_PROGRESS_CLOSE)) ? "done" : "running";
 }
 
 void DropFiles(HWND list, const std::vector<std::string>& paths) {

@@ -115,8 +115,9 @@ struct FinishedDialog {
 };
 FinishedDialog CloseFinishedDialog(int timeout_ms = 60000);
 
-// Whether the job progress dialog of this process is up with its run still going (no 閉じる yet).
-bool JobRunGoing();
+// What the job progress dialog of this process is at: "running" (no 閉じる yet), "done" (閉じる
+// offered), "hidden" (not shown), or "none".
+std::string JobDialogState();
 
 // Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
 // program has handled the drop (analysis included).
