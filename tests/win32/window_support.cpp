@@ -71,13 +71,42 @@ HWND MainWindowRun::page(int index) const {
 
 int MainWindowRun::Close() {
   PostMessageW(window_, WM_CLOSE, 0, 0);
+  HWND window = window_;
   window_ = nullptr;
-  return ui::RunMessageLoop();
+  return LoopUntilClosed(window, 60000);
 }
 
-int MainWindowRun::RunLoopUntilClosed() {
+int MainWindowRun::RunLoopUntilClosed(int timeout_ms) {
+  HWND window = window_;
   window_ = nullptr;
-  return ui::RunMessageLoop();
+  return LoopUntilClosed(window, timeout_ms);
+}
+
+namespace {
+
+// Set by the timer that ends a message loop that waited too long (a timer procedure has no
+// argument of its own).
+std::atomic<bool> loop_timed_out{false};
+
+void CALLBACK EndLoopThatWaitedTooLong(HWND, UINT, UINT_PTR, DWORD) {
+  loop_timed_out = true;
+  PostQuitMessage(-1);
+}
+
+}  // namespace
+
+int MainWindowRun::LoopUntilClosed(HWND window, int timeout_ms) {
+  // The program's own loop, so that its keyboard handling is the real one; a window that never
+  // closes would keep it, and the test, waiting for ever.
+  loop_timed_out = false;
+  const UINT_PTR timer = SetTimer(nullptr, 0, static_cast<UINT>(timeout_ms), EndLoopThatWaitedTooLong);
+  const int code = ui::RunMessageLoop();
+  KillTimer(nullptr, timer);
+  if (!loop_timed_out) return code;
+  ADD_FAILURE() << "the main window was still open after " << timeout_ms << " ms";
+  if (IsWindow(window)) DestroyWindow(window);
+  Pump();
+  return -1;
 }
 
 void SelectTab(HWND main_window, int index) {
@@ -271,6 +300,22 @@ FinishedDialog CloseFinishedDialog(int timeout_ms) {
     std::this_thread::sleep_for(std::chrono::milliseconds(20));
   }
   return {};
+}
+
+std::string JobDialogState() {
+  HWND found = nullptr;
+  EnumWindows(
+      [](HWND window, LPARAM argument) -> BOOL {
+        DWORD process = 0;
+        GetWindowThreadProcessId(window, &process);
+        if (process != GetCurrentProcessId() || !GetDlgItem(window, IDC_PROGRESS_STATUS)) return TRUE;
+        *reinterpret_cast<HWND*>(argument) = window;
+        return FALSE;
+      },
+      reinterpret_cast<LPARAM>(&found));
+  if (!found) return "none";
+  if (!IsWindowVisible(found)) return "hidden";
+  return IsWindowVisible(GetDlgItem(found, IDC_PROGRESS_CLOSE)) ? "done" : "running";
 }
 
 void DropFiles(HWND list, const std::vector<std::string>& paths) {

@@ -19,9 +19,10 @@ void Pump(int milliseconds = 50);
 // Pumps until `done` holds or `timeout_ms` has passed; returns `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeout_ms = 5000);
 
-// Held by every test that shows windows. All test processes share one desktop and one input
-// queue: a window of one test could cover another's, and keys or clicks meant for one would reach
-// the other. Test processes that show windows therefore take turns.
+// Held by every test that shows windows. Test processes on one desktop share one input queue: a
+// window of one test could cover another's, and keys or clicks meant for one would reach the
+// other. Test processes that show windows there therefore take turns. (scripts/test gives each
+// test that runs at the same time a desktop of its own; a run by hand with -j shares one.)
 class DesktopLock {
  public:
   DesktopLock();
@@ -45,12 +46,16 @@ class MainWindowRun {
   HWND window() const { return window_; }
   HWND page(int index) const;
   HWND tab() const { return GetDlgItem(window_, 500); }
-  // Closes the window as its system menu does and runs the loop to its end; returns the exit code.
+  // Closes the window as its system menu does and runs the loop to its end, bounded as below;
+  // returns the exit code.
   int Close();
   // Runs the program's message loop until someone else closes the window; returns the exit code.
-  int RunLoopUntilClosed();
+  // A window still open after `timeout_ms` fails the test, is destroyed, and gives -1.
+  int RunLoopUntilClosed(int timeout_ms = 60000);
 
  private:
+  int LoopUntilClosed(HWND window, int timeout_ms);
+
   DesktopLock desktop_;
   HWND window_ = nullptr;
 };
@@ -109,6 +114,10 @@ struct FinishedDialog {
   std::string summary;  // 9502
 };
 FinishedDialog CloseFinishedDialog(int timeout_ms = 60000);
+
+// What the job progress dialog of this process is at: "running" (no 閉じる yet), "done" (閉じる
+// offered), "hidden" (not shown), or "none".
+std::string JobDialogState();
 
 // Sends `list` a WM_DROPFILES of `paths`; the program releases the handle. Returns when the
 // program has handled the drop (analysis included).
