@@ -233,6 +233,9 @@ void WaitForRunEnd(HWND main_window) {
       DispatchMessageW(&message);
     }
   }
+  // The run's end may have come in here: the dialog's EndDialog then woke its modal loop with a
+  // posted message that this loop took. Another one lets that loop see its end.
+  PostMessageW(main_window, WM_NULL, 0, 0);
 }
 
 void CenterOverOwner(HWND dialog) {
