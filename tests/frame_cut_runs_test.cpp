@@ -112,7 +112,8 @@ INSTANTIATE_TEST_SUITE_P(
 // holds its very packets: a frame it reports below the floor fails the cut, by its number in the
 // output; the same report of a part the output does not hold sends the check to the pictures.
 // The copied packets are held to the checksums the scan kept, or to the source's listing. The
-// copy and the tail, made beside the head, are told in their turn.
+// output's pictures are compared where its listing shows them. The copy and the tail, made beside
+// the head, are told in their turn.
 TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
   testing::TempDir media, logs;
   const std::string clip = media.File("a.mp4");
@@ -144,6 +145,11 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     results.push_back(CheckOutput(ffmpeg, output, changed, abort));
     changed.frames->copied_packets.clear();
     results.push_back(CheckOutput(ffmpeg, output, changed, abort));
+    // Sought where the frames are not (by a frame step the output does not have), the pictures
+    // are compared again where the listing shows them.
+    OutputExpectation skewed = expected;
+    skewed.frames->frame_step *= 1.25;
+    results.push_back(CheckOutput(ffmpeg, output, skewed, abort));
     return real;
   };
   testing::RecordingObserver observer;
@@ -155,7 +161,7 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     if (stage >= Stage::kEncodingHead && stage <= Stage::kJoiningParts) steps.push_back(stage);
   }
   EXPECT_EQ(steps, (std::vector<Stage>{Stage::kEncodingHead, Stage::kCopyingGops, Stage::kEncodingTail, Stage::kJoiningParts}));
-  ASSERT_EQ(results.size(), 5u);
+  ASSERT_EQ(results.size(), 6u);
   EXPECT_TRUE(results[0].passed());
   EXPECT_EQ(results[1].failure, CheckFailure::kPictureQuality);
   EXPECT_EQ(results[1].first, 7);
@@ -164,6 +170,7 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
   EXPECT_EQ(results[3].failure, CheckFailure::kCopiedFrameChanged);
   EXPECT_EQ(results[3].first, 15 + 3);
   EXPECT_TRUE(results[4].passed());
+  EXPECT_TRUE(results[5].passed());
 }
 
 // Streams no piece could match are turned down before anything runs.

@@ -39,6 +39,23 @@ TEST(PacketListing, ReadsEveryPacketAndPassesOverLinesItCannotRead) {
   EXPECT_TRUE(ScanPacketListing("0,          0,          0,      512,     5446, 0x1d162c99\n").packets.empty());
 }
 
+// In a listing of several files, each stream is read by its own number and time base, stream 1's
+// lines not being taken for stream 11's or stream 0's.
+TEST(PacketListing, ReadsTheStreamAskedFor) {
+  const std::string listing =
+      "#tb 0: 1/12800\n#tb 1: 1/1000\n#tb 11: 1/90000\n"
+      "0,          0,          0,      512,     5446, 0x00000001\n"
+      "1,         40,         80,       40,      581, 0x00000002, F=0x0\n"
+      "11,         0,          0,     3600,       18, 0x00000003\n"
+      "1,         80,         40,       40,      581, 0x00000004\n";
+  const PacketListing one = ScanPacketListing(listing, 1);
+  EXPECT_EQ(one.time_base, 1 / 1000.0);
+  ASSERT_EQ(one.packets.size(), 2u);
+  EXPECT_TRUE(!one.packets[0].key && one.packets[0].crc == 2 && one.packets[1].key && one.packets[1].pts == 40);
+  EXPECT_EQ(ScanPacketListing(listing, 11).packets.size(), 1u);
+  EXPECT_TRUE(ScanPacketListing(listing, 2).packets.empty());
+}
+
 // ---- Listings of every stream of a file ----
 
 std::string Listing(const std::string& path) {

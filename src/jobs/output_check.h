@@ -40,8 +40,14 @@ struct CheckResult {
 // Judges the listing of an output against what it should hold.
 CheckResult JudgeListing(const std::vector<ListedStream>& streams, const OutputExpectation& expected);
 
-// The command that lists every packet of every stream of `output`.
-CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output);
+// A stream of another file that a listing of an output lists after the output's streams.
+struct ListedInput {
+  std::string file;
+  int stream = 0;
+};
+
+// The command that lists every packet of every stream of `output`, then of the streams `also`.
+CommandLine ListingCommand(const std::string& ffmpeg, const std::string& output, const std::vector<ListedInput>& also);
 
 // The command that decodes every stream of `output` to its end, stopping at the first error.
 CommandLine DecodeCommand(const std::string& ffmpeg, const std::string& output);

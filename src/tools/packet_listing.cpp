@@ -4,6 +4,7 @@
 #include <array>
 #include <charconv>
 #include <limits>
+#include <string>
 #include <string_view>
 
 #include "tools/scan_text.h"
@@ -20,15 +21,15 @@ constexpr std::int64_t kNoTimestamp = -std::numeric_limits<std::int64_t>::max();
 constexpr std::uint64_t kKeyFlag = 0x1;
 constexpr std::uint64_t kDiscardFlag = 0x4;
 
-// Seconds per tick from "#tb 0: num/den"; 0 when there is none.
-double ReadTimeBase(std::string_view listing) {
-  constexpr std::string_view kTimeBase = "#tb 0: ";
-  const std::size_t at = scan::Find(listing, kTimeBase, 0);
+// Seconds per tick of the stream from "#tb <stream>: num/den"; 0 when there is none.
+double ReadTimeBase(std::string_view listing, std::size_t stream) {
+  const std::string time_base = "#tb " + std::to_string(stream) + ": ";
+  const std::size_t at = scan::Find(listing, time_base, 0);
   if (at == npos) return 0;
   const std::size_t slash = scan::Find(listing, "/", at);
   const std::size_t end = scan::FindLineEnd(listing, at);
   if (slash == npos || (end != npos && slash > end)) return 0;
-  const std::int64_t num = scan::ReadInteger(scan::Span(listing, at + kTimeBase.size(), slash));
+  const std::int64_t num = scan::ReadInteger(scan::Span(listing, at + time_base.size(), slash));
   const std::int64_t den = scan::ReadInteger(scan::Span(listing, slash + 1, end == npos ? listing.size() : end));
   return num > 0 && den > 0 ? static_cast<double>(num) / static_cast<double>(den) : 0;
 }
@@ -173,15 +174,16 @@ std::vector<ListedStream> ScanStreamListing(std::string_view listing) {
   return reader.streams();
 }
 
-PacketListing ScanPacketListing(std::string_view listing) {
+PacketListing ScanPacketListing(std::string_view listing, std::size_t stream) {
   PacketListing result;
-  result.time_base = ReadTimeBase(listing);
+  result.time_base = ReadTimeBase(listing, stream);
   if (!(result.time_base > 0)) return result;
+  const std::string start_of_line = std::to_string(stream) + ",";
   for (std::size_t start = 0; start < listing.size();) {
     const std::size_t end = scan::FindLineEnd(listing, start);
     const std::string_view line = scan::Span(listing, start, end == npos ? listing.size() : end);
     start = end == npos ? listing.size() : end + 1;
-    if (!line.starts_with("0,")) continue;
+    if (!line.starts_with(start_of_line)) continue;
     const PacketFields fields = SplitFields(line);
     if (fields.count < 6 || !std::all_of(fields.field.begin() + 1, fields.field.begin() + 5, IsNumber)) continue;
     const std::int64_t dts = scan::ReadInteger(fields.field[1]);

@@ -26,12 +26,13 @@ struct StreamPacket {
 
 struct PacketListing {
   double time_base = 0;  // seconds per tick; 0 when the listing has none
-  std::vector<StreamPacket> packets;  // stream 0's, in decode order
+  std::vector<StreamPacket> packets;  // in decode order
 };
 
-// Reads a listing. Lines of other streams, and lines cut short or broken into by another
-// writer's text, are passed over rather than misread.
-PacketListing ScanPacketListing(std::string_view listing);
+// Reads a listing's stream `stream` (of a listing of several files, the streams of each in turn).
+// Lines of other streams, and lines cut short or broken into by another writer's text, are
+// passed over rather than misread.
+PacketListing ScanPacketListing(std::string_view listing, std::size_t stream = 0);
 
 struct KeyPacket {
   std::int64_t place = 0;                    // the packet's place in the listing, in decode order
