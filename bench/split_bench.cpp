@@ -157,6 +157,26 @@ void RemoveNewFiles(const std::string& folder, const std::vector<std::string>& b
   }
 }
 
+// Says which stage of a run failed and what it named, so that a failing bench says why.
+class FailureObserver final : public RunObserver {
+ public:
+  void FileStarted(std::string_view) override {}
+  void StageReached(const StageEvent& event) override {
+    if (event.stage == Stage::kCheckFailed || event.stage == Stage::kFfmpegMissing || event.stage == Stage::kCommandRefused ||
+        event.stage == Stage::kToolNotStarted) {
+      std::fprintf(stderr, "split_bench: stage %d: %lld (%lld, %lld) %s\n", static_cast<int>(event.stage),
+                   static_cast<long long>(event.number), static_cast<long long>(event.first),
+                   static_cast<long long>(event.second), event.text.c_str());
+    }
+  }
+  void ToolOutput(std::string_view) override {}
+  void PredictedTime(double) override {}
+  void AbortAllowed(bool) override {}
+  void ToolMissing(Tool, bool) override {}
+  void FileEnded(FileOutcome) override {}
+  void RunEnded(const RunSummary&) override {}
+};
+
 int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::uint32_t last, const std::string& what) {
   FrameCutRequest request;
   request.file = Probed(ffmpeg, video);
@@ -181,7 +201,8 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
 
   const auto start = Clock::now();
   if (what == "cut") {
-    const RunSummary summary = RunFiles(plan, settings, observer, abort);
+    FailureObserver told;
+    const RunSummary summary = RunFiles(plan, settings, told, abort);
     if (summary.successes != 1) Fail("the cut failed");
   } else {
     // The encodes as the cut runs them, each into a file of its own, but without what the cut

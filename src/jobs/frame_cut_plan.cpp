@@ -83,15 +83,18 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   const double length = cut.end_time - cut.start_time;
   PlannedCommand join;
   join.AddWords("-f concat -safe 0 -i").ConcatList();
-  join.Add("-ss").Add(FixedText(cut.start_time, 6)).Add("-t").Add(FixedText(length, 6)).Add("-i").Input(0);
-  join.AddWords("-map 0:v:0");
+  std::vector<std::string> others;
   file.expected.streams.push_back(StreamKind::kVideo);
   for (const StreamChoice& stream : request.file.streams) {
     const StreamKind kind = StreamKindOf(stream.line);
     if (!stream.chosen || stream.number == request.video_stream || kind == StreamKind::kVideo) continue;
-    join.Add("-map").Add("1:" + std::to_string(stream.number));
+    others.push_back("1:" + std::to_string(stream.number));
     file.expected.streams.push_back(kind);
   }
+  // The source is read again only for streams of its own.
+  if (!others.empty()) join.Add("-ss").Add(FixedText(cut.start_time, 6)).Add("-t").Add(FixedText(length, 6)).Add("-i").Input(0);
+  join.AddWords("-map 0:v:0");
+  for (const std::string& other : others) join.Add("-map").Add(other);
   join.AddWords("-c copy");
   AddOptionsAndOutput(join, settings, kCopyOptionsFirst);
   FileStep step = JobStep(std::move(join), length);
