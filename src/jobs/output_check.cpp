@@ -340,8 +340,9 @@ CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, 
   // The first span in a run of its own, its source decoded with threads: it begins where the cut
   // does, mostly between keyframes, and decoding up to it is most of the pictures' work. The
   // others begin on keyframes of the output and the source.
-  const std::vector<Span> first(spans.begin(), spans.begin() + 1);
-  const std::vector<Span> others(spans.begin() + 1, spans.end());
+  const auto split = spans.begin() + std::min<std::ptrdiff_t>(1, std::ssize(spans));
+  const std::vector<Span> first(spans.begin(), split);
+  const std::vector<Span> others(split, spans.end());
   std::vector<CommandLine> commands{ListingCommand(ffmpeg, output, also), PictureCompareCommand(ffmpeg, output, frames, first, 0)};
   if (!others.empty()) commands.push_back(PictureCompareCommand(ffmpeg, output, frames, others));
   std::vector<Reading> readings;
