@@ -33,6 +33,7 @@
 #include "platform/paths.h"
 #include "analysis/video_parameters.h"
 #include "support/picture_watch.h"
+#include "support/recording_observer.h"
 #include "tools/tool_runner.h"
 
 namespace {
@@ -157,26 +158,6 @@ void RemoveNewFiles(const std::string& folder, const std::vector<std::string>& b
   }
 }
 
-// Says which stage of a run failed and what it named, so that a failing bench says why.
-class FailureObserver final : public RunObserver {
- public:
-  void FileStarted(std::string_view) override {}
-  void StageReached(const StageEvent& event) override {
-    if (event.stage == Stage::kCheckFailed || event.stage == Stage::kFfmpegMissing || event.stage == Stage::kCommandRefused ||
-        event.stage == Stage::kToolNotStarted) {
-      std::fprintf(stderr, "split_bench: stage %d: %lld (%lld, %lld) %s\n", static_cast<int>(event.stage),
-                   static_cast<long long>(event.number), static_cast<long long>(event.first),
-                   static_cast<long long>(event.second), event.text.c_str());
-    }
-  }
-  void ToolOutput(std::string_view) override {}
-  void PredictedTime(double) override {}
-  void AbortAllowed(bool) override {}
-  void ToolMissing(Tool, bool) override {}
-  void FileEnded(FileOutcome) override {}
-  void RunEnded(const RunSummary&) override {}
-};
-
 int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::uint32_t last, const std::string& what) {
   FrameCutRequest request;
   request.file = Probed(ffmpeg, video);
@@ -201,9 +182,16 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
 
   const auto start = Clock::now();
   if (what == "cut") {
-    FailureObserver told;
-    const RunSummary summary = RunFiles(plan, settings, told, abort);
-    if (summary.successes != 1) Fail("the cut failed");
+    testing::RecordingObserver told;
+    if (RunFiles(plan, settings, told, abort).successes != 1) {
+      // Which stage failed, and what it named.
+      for (const StageEvent& event : told.events()) {
+        std::fprintf(stderr, "split_bench: stage %d: %lld (%lld, %lld) %s\n", static_cast<int>(event.stage),
+                     static_cast<long long>(event.number), static_cast<long long>(event.first),
+                     static_cast<long long>(event.second), event.text.c_str());
+      }
+      Fail("the cut failed");
+    }
   } else {
     // The encodes as the cut runs them, each into a file of its own, but without what the cut
     // asks of them for its check (x264's measure of each frame, and the log level that shows it).
