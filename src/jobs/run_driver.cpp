@@ -261,7 +261,7 @@ class FileRun {
   }
 
   int RunStepTool(AnalysisResult& result, RunObserver& observer, const FileStep& step, const CommandLine& command,
-              int* gain_output) const {
+                  int* gain_output) const {
     const std::string folder = step.in_output_folder ? FolderOf(output_) : std::string();
     return hooks_.run_tool
                ? hooks_.run_tool(result, observer, abort_, command, step.mode, gain_output, step.duration, folder)
