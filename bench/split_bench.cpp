@@ -194,10 +194,18 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
     }
   } else {
     // The encodes as the cut runs them, each into a file of its own, but without what the cut
-    // asks of them for its check (x264's measure of each frame, and the log level that shows it).
+    // asks of them for its check (x264's measure of each frame, the log level that shows it, and
+    // the first picture kept raw).
     const auto plain = [](std::string text) {
       for (const std::string words : {"-loglevel debug ", ":psnr=1", "psnr=1"}) {
         if (const std::size_t at = text.find(words); at != std::string::npos) text.erase(at, words.size());
+      }
+      if (const std::size_t graph = text.find("-lavfi ["); graph != std::string::npos) {
+        const std::size_t stream = graph + 8;
+        const std::string video = text.substr(stream, text.find(']', stream) - stream);
+        text.erase(text.find(" -map [p]"));
+        const std::string encoded = "-map [e]";
+        text.replace(graph, text.find(encoded) + encoded.size() - graph, "-map " + video);
       }
       return text;
     };
@@ -208,7 +216,8 @@ int CutFrames(const char* ffmpeg, const char* video, std::uint32_t first, std::u
     for (const FileStep& step : plan.files[0].steps) {
       if (!step.running || (step.running->stage != Stage::kEncodingHead && step.running->stage != Stage::kEncodingTail)) continue;
       std::string capture;
-      RunTool(capture, observer, abort, plain(ResolveCommand(step.command, names).Text()), SCAN_JOB, 0);
+      RunTool(capture, observer, abort, plain(ResolveCommand(step.command, names).Text()), SCAN_JOB, 0, RunToolLimits{}, nullptr,
+              step.in_output_folder ? folder : std::string());
     }
   }
   const double seconds = Since(start);

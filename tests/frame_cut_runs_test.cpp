@@ -132,6 +132,7 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     EXPECT_EQ(expected.frames->encoded.size(), 2u);
     for (const auto& encoded : expected.frames->encoded) {
       EXPECT_EQ(encoded.psnr.value_or(std::vector<double>{}).size(), static_cast<std::size_t>(encoded.count));
+      EXPECT_FALSE(encoded.first_picture_file.empty());
     }
     OutputExpectation low = expected;
     auto& head = low.frames->encoded.front();
@@ -150,6 +151,10 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     OutputExpectation skewed = expected;
     skewed.frames->frame_step *= 1.25;
     results.push_back(CheckOutput(ffmpeg, output, skewed, abort));
+    // The head's first picture is held to the one its encode kept: the tail's is another.
+    OutputExpectation swapped = expected;
+    swapped.frames->encoded.front().first_picture_file = swapped.frames->encoded.back().first_picture_file;
+    results.push_back(CheckOutput(ffmpeg, output, swapped, abort));
     return real;
   };
   testing::RecordingObserver observer;
@@ -161,7 +166,7 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
     if (stage >= Stage::kEncodingHead && stage <= Stage::kJoiningParts) steps.push_back(stage);
   }
   EXPECT_EQ(steps, (std::vector<Stage>{Stage::kEncodingHead, Stage::kCopyingGops, Stage::kEncodingTail, Stage::kJoiningParts}));
-  ASSERT_EQ(results.size(), 6u);
+  ASSERT_EQ(results.size(), 7u);
   EXPECT_TRUE(results[0].passed());
   EXPECT_EQ(results[1].failure, CheckFailure::kPictureQuality);
   EXPECT_EQ(results[1].first, 7);
@@ -171,6 +176,8 @@ TEST(FrameCutCheck, TakesTheEncodersWordOnlyForItsOwnPackets) {
   EXPECT_EQ(results[3].first, 15 + 3);
   EXPECT_TRUE(results[4].passed());
   EXPECT_TRUE(results[5].passed());
+  EXPECT_EQ(results[6].failure, CheckFailure::kPictureQuality);
+  EXPECT_EQ(results[6].first, 0);
 }
 
 // Streams no piece could match are turned down before anything runs.
@@ -189,6 +196,35 @@ TEST(VideoParameters, OnlyClosedGopsOfTheTwoEncodersAreCut) {
   EXPECT_EQ(closed->profile, "high");
   EXPECT_EQ(closed->timescale, 12800);
   EXPECT_EQ(closed->settings, (std::vector<std::string>{"ref=2", "bframes=2", "weightp=1", "keyint=25"}));
+}
+
+// The first pictures the encodes keep lengthen their commands: where that would pass the limit,
+// the plan does without them rather than have the run refuse the cut.
+TEST(FrameCutPlan, KeepsTheFirstPicturesOnlyWhileTheCommandsFit) {
+  testing::TempDir media;
+  const std::string clip = media.File("a.mp4");
+  ASSERT_TRUE(testing::MakeClip(clip, 2, true, false, kX264TwoB));
+  std::optional<FrameCutRequest> request = RequestFor(clip, 10, 40);
+  ASSERT_TRUE(request);
+  RunSettings settings;
+  settings.ffmpeg = test_config::kFfmpeg;
+  const auto planned = [&](std::size_t folder_length) {
+    request->file.path = std::string(folder_length, 'f') + "/a.mp4";
+    const FilePlan file = PlanFrameCut(*request, settings).files.at(0);
+    CommandNames names = LikelyNames(file);
+    names.program = settings.ffmpeg;
+    bool keeps = false, fits = true;
+    for (const FileStep& step : file.steps) {
+      const CommandLine command = ResolveCommand(step.command, names);
+      keeps = keeps || command.Text().find("rawvideo") != std::string::npos;
+      fits = fits && command.FitsLimit();
+    }
+    return std::pair{keeps, fits};
+  };
+  EXPECT_EQ(planned(1), std::pair(true, true));
+  std::size_t length = 1;
+  while (length < 500 && planned(length).first) ++length;
+  EXPECT_EQ(planned(length), std::pair(false, true)) << "the commands fit again without the pictures";
 }
 
 }  // namespace

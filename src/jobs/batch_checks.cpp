@@ -152,16 +152,9 @@ std::optional<std::string> ProblemOf(const FilePlan& file, const RunSettings& se
     final_name = file.final_name.path;
   }
   if (start.empty() || final_name.empty()) return "出力ファイルの名前を決められません";
-  CommandNames names;
-  names.inputs = file.inputs;
-  if (file.temp_copies) {
-    for (std::string& input : names.inputs) input = TempName(input, 1, platform::SplitPath(input).extension);
-  }
-  names.concat_list = FolderOf(file.inputs.back()) + "input.txt";
+  CommandNames names = LikelyNames(file);
   names.output = start;
   names.new_output = NumberedName(start, 1, file.output.extension);
-  names.gain = -99;  // as wide as a gain gets
-  names.parts.assign(file.parts.size(), TempName(file.inputs.front(), 1, file.output.extension));
   for (const FileStep& step : file.steps) {
     if (step.kind != FileStep::Kind::kTool) continue;
     names.program = step.command.tool() == Tool::kFfmpeg ? settings.ffmpeg : settings.aacgain;

@@ -50,8 +50,8 @@ PlannedCommand& PlannedCommand::Output() {
   return *this;
 }
 
-PlannedCommand& PlannedCommand::Part(int index) {
-  pieces_.push_back(Piece(CommandPiece::Kind::kPart, {}, index));
+PlannedCommand& PlannedCommand::PartName(int index) {
+  pieces_.push_back(Piece(CommandPiece::Kind::kPartName, {}, index));
   return *this;
 }
 
@@ -95,11 +95,13 @@ CommandLine ResolveCommand(const PlannedCommand& command, const CommandNames& na
       case CommandPiece::Kind::kConcatList:
         line.AddQuoted(names.concat_list);
         break;
-      case CommandPiece::Kind::kPart:
-        line.AddQuoted(piece.input >= 0 && static_cast<std::size_t>(piece.input) < names.parts.size()
-                           ? names.parts[static_cast<std::size_t>(piece.input)]
-                           : std::string());
+      case CommandPiece::Kind::kPartName: {
+        const platform::PathParts parts = piece.input >= 0 && static_cast<std::size_t>(piece.input) < names.parts.size()
+                                              ? platform::SplitPath(names.parts[static_cast<std::size_t>(piece.input)])
+                                              : platform::PathParts{};
+        line.AddQuoted(parts.name + parts.extension);
         break;
+      }
       case CommandPiece::Kind::kOutput:
         line.AddQuoted(names.output);
         break;
@@ -117,6 +119,22 @@ CommandLine ResolveCommand(const PlannedCommand& command, const CommandNames& na
     }
   }
   return line;
+}
+
+CommandNames LikelyNames(const FilePlan& file) {
+  CommandNames names;
+  if (file.inputs.empty()) return names;
+  names.inputs = file.inputs;
+  if (file.temp_copies) {
+    for (std::string& input : names.inputs) input = TempName(input, 1, platform::SplitPath(input).extension);
+  }
+  const platform::PathParts last = platform::SplitPath(file.inputs.back());
+  names.concat_list = last.drive + last.directory + "input.txt";
+  names.gain = -99;  // as wide as a gain gets
+  for (const FilePlan::Part& part : file.parts) {
+    names.parts.push_back(TempName(file.inputs.front(), 1, part.extension.empty() ? file.output.extension : part.extension));
+  }
+  return names;
 }
 
 }  // namespace clipwright

@@ -29,7 +29,8 @@ struct CommandPiece {
     kNewOutput,   // the new copy of the output a step writes, which then takes its place
     kOutputName,  // the output's bare name (the tool starts in the output's folder)
     kGain,        // the gain the analysis step found
-    kPart,        // part `input` of the file's parts, made on the way to the output
+    kPartName,    // the bare name of part `input` of the file's parts, made on the way to the
+                  // output (the tool starts in the output's folder, where they are)
   };
   Kind kind = Kind::kText;
   std::string text;
@@ -49,7 +50,7 @@ class PlannedCommand {
   PlannedCommand& NewOutput();
   PlannedCommand& OutputName();
   PlannedCommand& Gain();
-  PlannedCommand& Part(int index);
+  PlannedCommand& PartName(int index);
 
   Tool tool() const { return tool_; }
   const std::vector<CommandPiece>& pieces() const { return pieces_; }
@@ -176,10 +177,14 @@ struct OutputExpectation {
       std::int64_t count = 0;
       std::size_t part = 0;     // the plan's part it is made into
       double source_seek = 0;   // the time of its first frame in the source
+      // The plan's part into which the encode keeps the first frame it was given, raw: the
+      // source's picture, which the check then need not decode from the keyframe before.
+      std::optional<std::size_t> first_picture_part = std::nullopt;
       // Filled in by the run: each frame's PSNR, in display order (none: the encoder did not
-      // tell, and every picture is compared), and the part's file.
+      // tell, and every picture is compared), the part's file and the kept picture's.
       std::optional<std::vector<double>> psnr = std::nullopt;
       std::string part_file = {};
+      std::string first_picture_file = {};
     };
     std::vector<Encoded> encoded = {};
     int luma_weight = 4;  // of a frame's PSNR over its planes: 4 for 4:2:0, 2 for 4:2:2, 1 for 4:4:4
@@ -198,9 +203,15 @@ struct FilePlan {
   std::vector<std::optional<platform::FileStamp>> stamps;
   bool temp_copies = false;         // the commands read copies of the inputs, made first
   bool concat_list = false;         // the command reads a concat list of the inputs (of the parts, when any)
-  // Files made on the way to the output (a frame cut's pieces), by how long each plays. They are
-  // named beside the first input like the run's other files of its own, and removed at the end.
-  std::vector<double> parts;
+  // Files made on the way to the output: a frame cut's pieces, and the pictures its encodes keep
+  // for the check. They are named beside the first input like the run's other files of its own,
+  // and removed at the end.
+  struct Part {
+    double length = 0;      // how long a joined piece plays
+    bool joined = true;     // one of the pieces the concat list joins
+    std::string extension;  // with its dot; empty: the output's
+  };
+  std::vector<Part> parts;
   OutputStart output;
   std::vector<FileStep> steps;
   OutputExpectation expected;
@@ -208,6 +219,10 @@ struct FilePlan {
   // The file cannot be made; this says why (and nothing is run).
   std::optional<StageEvent> refused;
 };
+
+// The names a file's commands will most likely be given (the first of each series, the widest
+// gain), for their length before the run; the program and the output's names are the caller's.
+CommandNames LikelyNames(const FilePlan& file);
 
 struct RunPlan {
   std::vector<FilePlan> files;

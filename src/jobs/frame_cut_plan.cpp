@@ -22,12 +22,14 @@ int LumaWeight(const std::string& pixel_format) {
 FileStep PartStep(PlannedCommand command, Stage stage, std::uint32_t first, std::uint32_t end, double duration) {
   FileStep step = JobStep(std::move(command), duration);
   step.running = StageEvent{stage, {}, 0, first, end};
+  // The parts are named beside the source, as the output is: bare names keep the commands short.
+  step.in_output_folder = true;
   return step;
 }
 
-}  // namespace
-
-RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings) {
+// With `keep_pictures`, the encodes whose encoder tells of every frame keep their first for the
+// check.
+FilePlan PlanFile(const FrameCutRequest& request, const RunSettings& settings, bool keep_pictures) {
   const FrameCut& cut = request.cut;
   FilePlan file = JobFile(request.file.path, {request.file.path}, request.container, settings, true);
   file.stamps = {request.file.stamp};
@@ -40,6 +42,7 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   }
   // x264 reports each frame's PSNR at FFmpeg's debug level: the check need not decode them.
   const bool reports = request.video.codec == "h264";
+  const bool keeps = reports && keep_pictures;
   OutputExpectation::Frames frames;
   const auto encode = [&](std::uint32_t first, std::uint32_t end, double seek, Stage stage) {
     PlannedCommand command;
@@ -48,16 +51,28 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
     // before and starts on the frame. A time even a little early would give the encoder's first
     // frame twice, as FFmpeg fills its constant frame rate, and lose the last.
     command.Add("-ss").Add(FixedText(seek, 6)).Add("-i").Input(0);
-    command.Add("-map").Add(video).Add("-frames:v").Add(std::to_string(end - first));
+    // The check needs only the first picture of a run whose encoder tells of every frame; the
+    // encode has decoded it already, from the keyframe before, and keeps it as it was given. Its
+    // own branch of the graph ends after it: an output that merely stops taking frames counts the
+    // rest as dropped. The output stops too, or FFmpeg would decode the source to its end.
+    if (keeps) command.Add("-lavfi").Add("[" + video + "]split[e][k];[k]trim=end_frame=1[p]");
+    command.Add("-map").Add(keeps ? "[e]" : video).Add("-frames:v").Add(std::to_string(end - first));
     for (const std::string& argument : encoder) command.Add(argument);
-    command.Add("-y").Part(static_cast<int>(file.parts.size()));
+    const std::size_t part = file.parts.size();
+    command.Add("-y").PartName(static_cast<int>(part));
+    file.parts.push_back({(end - first) * cut.frame_step, true, {}});
+    OutputExpectation::Frames::Encoded encoded{first - cut.first_frame, end - first, part, seek};
+    if (keeps) {
+      encoded.first_picture_part = file.parts.size();
+      command.AddWords("-map [p] -frames 1 -c:v rawvideo -y").PartName(static_cast<int>(file.parts.size()));
+      file.parts.push_back({0, false, ".nut"});
+    }
     FileStep step = PartStep(std::move(command), stage, first, end, (end - first) * cut.frame_step);
     if (reports) step.encodes = frames.encoded.size();
     // The parts read only the source: the copy and the tail run beside the head.
     step.starts_early = !file.steps.empty();
     file.steps.push_back(std::move(step));
-    frames.encoded.push_back({first - cut.first_frame, end - first, file.parts.size(), seek});
-    file.parts.push_back((end - first) * cut.frame_step);
+    frames.encoded.push_back(std::move(encoded));
   };
   if (cut.first_frame < cut.copy_first) {
     encode(cut.first_frame, cut.copy_first, cut.start_time, Stage::kEncodingHead);
@@ -69,11 +84,11 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
     if (TakesTimescale(request.container) && request.video.timescale > 0) {
       command.Add("-video_track_timescale").Add(std::to_string(request.video.timescale));
     }
-    command.Add("-y").Part(static_cast<int>(file.parts.size()));
+    command.Add("-y").PartName(static_cast<int>(file.parts.size()));
     const double length = cut.copy_end_time - cut.copy_start_time;
     file.steps.push_back(PartStep(std::move(command), Stage::kCopyingGops, cut.copy_first, cut.copy_end, length));
     file.steps.back().starts_early = file.steps.size() > 1;
-    file.parts.push_back(length);
+    file.parts.push_back({length, true, {}});
   }
   if (cut.copy_end < cut.end_frame) {
     encode(cut.copy_end, cut.end_frame, cut.copy_end_time, Stage::kEncodingTail);
@@ -118,8 +133,24 @@ RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings
   frames.copy_start = cut.copy_start_time;
   frames.luma_weight = LumaWeight(request.video.pixel_format);
   expected.frames = frames;
+  return file;
+}
+
+}  // namespace
+
+RunPlan PlanFrameCut(const FrameCutRequest& request, const RunSettings& settings) {
   RunPlan plan;
-  plan.files.push_back(std::move(file));
+  plan.files.push_back(PlanFile(request, settings, true));
+  // The kept pictures lengthen the encodes' commands; where one would then be refused, the
+  // check decodes the pictures from the source instead.
+  CommandNames names = LikelyNames(plan.files.front());
+  names.program = settings.ffmpeg;
+  for (const FileStep& step : plan.files.front().steps) {
+    if (step.encodes && !ResolveCommand(step.command, names).FitsLimit()) {
+      plan.files.front() = PlanFile(request, settings, false);
+      break;
+    }
+  }
   return plan;
 }
 

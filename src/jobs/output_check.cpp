@@ -173,6 +173,7 @@ struct Span {
   std::int64_t count = 0;
   std::optional<double> output_time;  // the output's own timestamp of frame `first`; none: from its start
   double source_seek = 0;             // the source's time of that frame
+  std::string picture = {};           // else the source's picture of it, kept raw by its encode
 };
 
 // One FFmpeg compares the spans: their frames of the output one after the other, and the
@@ -193,12 +194,16 @@ CommandLine PictureCompareCommand(const std::string& ffmpeg, const std::string& 
     // more than they save.
     if (span.output_time) command.AddWords("-seek_timestamp 1 -ss").Add(FixedText(*span.output_time, 6));
     command.AddWords("-threads 1 -i").AddQuoted(output);
-    command.Add("-ss").Add(FixedText(span.source_seek, 6)).Add("-threads").Add(std::to_string(source_threads));
-    command.Add("-i").AddQuoted(frames.source);
+    if (span.picture.empty()) {
+      command.Add("-ss").Add(FixedText(span.source_seek, 6)).Add("-threads").Add(std::to_string(source_threads));
+      command.Add("-i").AddQuoted(frames.source);
+    } else {
+      command.AddWords("-threads 1 -i").AddQuoted(span.picture);
+    }
     const std::string trim = "]trim=end_frame=" + std::to_string(span.count) + ",setpts=PTS-STARTPTS";
     const std::string n = std::to_string(i);
     graph.append("[").append(std::to_string(2 * i)).append(":v:0").append(trim).append("[c").append(n).append("];");
-    graph.append("[").append(std::to_string(2 * i + 1)).append(":").append(std::to_string(frames.source_video));
+    graph.append("[").append(std::to_string(2 * i + 1)).append(":").append(span.picture.empty() ? std::to_string(frames.source_video) : "0");
     graph.append(trim).append("[s").append(n).append("];");
     cut_labels.append("[c").append(n).append("]");
     source_labels.append("[s").append(n).append("]");
@@ -276,9 +281,9 @@ CheckResult JudgeWholeListing(const std::vector<ListedStream>& streams, std::opt
 
 // The frames compared, by where they start: from the output's start, or at `time_of` the output
 // frame. Without the copied packets' places, all of them; else the first of each encoded run
-// whose encoder told of every frame (were its frames the source's?), the whole of each other run,
-// and those after the join into the copied frames. In output order, so that the first to fail is
-// the first.
+// whose encoder told of every frame (were its frames the source's?), against the source's picture
+// its encode kept where it did, the whole of each other run, and those after the join into the
+// copied frames. In output order, so that the first to fail is the first.
 template <typename Told, typename TimeOf>
 std::vector<Span> SpansToCompare(const OutputExpectation::Frames& frames, bool by_packets, Told told, TimeOf time_of) {
   // A join's B-frames and references reach this far into the copied frames at most.
@@ -287,7 +292,11 @@ std::vector<Span> SpansToCompare(const OutputExpectation::Frames& frames, bool b
   if (!by_packets) return {Span{0, frames.count, std::nullopt, frames.seek}};
   std::vector<Span> spans;
   for (const OutputExpectation::Frames::Encoded& encoded : frames.encoded) {
-    spans.push_back(Span{encoded.first, told(encoded) ? 1 : encoded.count, at(encoded.first), encoded.source_seek});
+    if (told(encoded)) {
+      spans.push_back(Span{encoded.first, 1, at(encoded.first), encoded.source_seek, encoded.first_picture_file});
+    } else {
+      spans.push_back(Span{encoded.first, encoded.count, at(encoded.first), encoded.source_seek});
+    }
   }
   if (frames.copied_first < frames.copied_end) {
     spans.push_back(Span{frames.copied_first, std::min(kSeamFrames, frames.copied_end - frames.copied_first),
@@ -337,14 +346,19 @@ CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, 
   }
   const auto expected_time = [&](std::int64_t frame) { return static_cast<double>(frame) * frames.frame_step; };
   const std::vector<Span> spans = SpansToCompare(frames, by_packets, told, expected_time);
-  // The first span in a run of its own, its source decoded with threads: it begins where the cut
-  // does, mostly between keyframes, and decoding up to it is most of the pictures' work. The
-  // others begin on keyframes of the output and the source.
-  const auto split = spans.begin() + std::min<std::ptrdiff_t>(1, std::ssize(spans));
-  const std::vector<Span> first(spans.begin(), split);
-  const std::vector<Span> others(split, spans.end());
-  std::vector<CommandLine> commands{ListingCommand(ffmpeg, output, also), PictureCompareCommand(ffmpeg, output, frames, first, 0)};
-  if (!others.empty()) commands.push_back(PictureCompareCommand(ffmpeg, output, frames, others));
+  // A first span read from the source in a run of its own, its source decoded with threads: it
+  // begins where the cut does, mostly between keyframes, and decoding up to it is most of the
+  // pictures' work. The others begin on keyframes of the output and the source, or the encode
+  // kept the source's picture.
+  const bool first_alone = !spans.empty() && spans.front().picture.empty();
+  const auto split = spans.begin() + (first_alone ? 1 : 0);
+  std::vector<std::vector<Span>> groups;
+  if (first_alone) groups.emplace_back(spans.begin(), split);
+  if (split != spans.end()) groups.emplace_back(split, spans.end());
+  std::vector<CommandLine> commands{ListingCommand(ffmpeg, output, also)};
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    commands.push_back(PictureCompareCommand(ffmpeg, output, frames, groups[g], first_alone && g == 0 ? 0 : 1));
+  }
   std::vector<Reading> readings;
   if (const CheckResult ran = run(commands, &readings); !ran.passed()) return ran;
   const std::string& listing = readings[0].output;
@@ -398,8 +412,10 @@ CheckResult CheckFrameCut(const std::string& ffmpeg, const std::string& output, 
     return !span.output_time || std::abs(*span.output_time - time_of(span.first)) <= video.time_base / 4;
   });
   if (!sought_right) return compare(SpansToCompare(frames, by_packets, told, time_of));
-  const CheckResult judged = JudgePictures(readings[1], frames, first);
-  return !judged.passed() || others.empty() ? judged : JudgePictures(readings[2], frames, others);
+  for (std::size_t g = 0; g < groups.size(); ++g) {
+    if (const CheckResult judged = JudgePictures(readings[1 + g], frames, groups[g]); !judged.passed()) return judged;
+  }
+  return CheckResult{};
 }
 
 CheckResult ListAndJudge(const std::string& ffmpeg, const std::string& output, const OutputExpectation& expected,

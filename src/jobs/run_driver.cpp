@@ -173,8 +173,9 @@ class FileRun {
 
   // The parts are the run's own files, named like its output's first name.
   bool TakePartNames() {
-    for (std::size_t i = 0; i < plan_.parts.size(); ++i) {
-      const std::string part = TakeFirstFreeName([&](int n) { return TempName(plan_.inputs.front(), n, plan_.output.extension); },
+    for (const FilePlan::Part& planned : plan_.parts) {
+      const std::string& extension = planned.extension.empty() ? plan_.output.extension : planned.extension;
+      const std::string part = TakeFirstFreeName([&](int n) { return TempName(plan_.inputs.front(), n, extension); },
                                                  [](const std::string& name) { return platform::CreateNewFile(name); });
       if (part.empty()) {
         if (!Aborted()) observer_.Report(plan_.output.failed, plan_.display_name);
@@ -192,11 +193,15 @@ class FileRun {
     for (const std::string& input : read_inputs_) {
       if (plan_.parts.empty()) text += "file " + QuotedForConcat(input) + "\r\n";
     }
-    // Each part but the last says how long it plays: the copied GOPs' B-frame delay would
+    // Each joined part but the last says how long it plays: the copied GOPs' B-frame delay would
     // otherwise move the next part's start.
+    std::vector<std::size_t> joined;
     for (std::size_t i = 0; i < parts_.size(); ++i) {
+      if (plan_.parts[i].joined) joined.push_back(i);
+    }
+    for (const std::size_t i : joined) {
       text += "file " + QuotedForConcat(parts_[i]) + "\r\n";
-      if (i + 1 < parts_.size()) text += "duration " + FixedText(plan_.parts[i], 6) + "\r\n";
+      if (i != joined.back()) text += "duration " + FixedText(plan_.parts[i].length, 6) + "\r\n";
     }
     const std::string folder = plan_.inputs.empty() ? std::string() : FolderOf(plan_.inputs.back());
     concat_list_ = TakeFirstFreeName(
@@ -356,6 +361,9 @@ class FileRun {
     OutputExpectation::Frames::Encoded& encoded = expected_.frames->encoded[run];
     if (encoded.part >= parts_.size()) return;
     encoded.part_file = parts_[encoded.part];
+    if (encoded.first_picture_part && *encoded.first_picture_part < parts_.size()) {
+      encoded.first_picture_file = parts_[*encoded.first_picture_part];
+    }
     encoded.psnr = EncodedFramePsnr(log, static_cast<std::size_t>(encoded.count), expected_.frames->luma_weight);
   }
 
