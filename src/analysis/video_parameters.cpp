@@ -1,6 +1,7 @@
 #include "analysis/video_parameters.h"
 
 #include <algorithm>
+#include <charconv>
 #include <map>
 
 #include "analysis/stream_model.h"
@@ -138,6 +139,12 @@ std::optional<VideoParameters> ReadVideoParameters(const std::string& path, std:
   for (auto& [key, value] : EncoderSettingsIn(bytes, video.codec)) found.emplace(key, value);
   const auto open_gop = found.find(video.codec == "h264" ? "open_gop" : "open-gop");
   if (open_gop != found.end() && open_gop->second != "0") return std::nullopt;
+  if (const auto b_frames = found.find("bframes"); open_gop != found.end() && b_frames != found.end()) {
+    const std::string& text = b_frames->second;
+    int count = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
+    if (error == std::errc() && end == text.data() + text.size() && count >= 0 && count <= 16) video.closed_gop_b_frames = count;
+  }
   const auto interlaced = found.find(video.codec == "h264" ? "interlaced" : "interlace");
   if (interlaced != found.end() && interlaced->second != "0") return std::nullopt;
   if (video.codec == "h264") {

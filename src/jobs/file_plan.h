@@ -165,6 +165,10 @@ struct OutputExpectation {
     // are compared; unknown, every picture is.
     std::optional<std::int64_t> source_first_packet;
     double copy_start = 0;  // the first copied keyframe's time in the source
+    // Copied frames compared after the join into them: as far as the join's B-frames and
+    // references may reach, and as far as the first reference after the keyframe where the
+    // source's GOPs are closed.
+    std::int64_t seam_frames = 16;
     // The source's copied packets (their checksums and which are keyframes), in decode order;
     // empty when not known (the source is then listed again).
     std::vector<StreamPacket> copied_packets = {};

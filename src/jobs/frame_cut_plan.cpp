@@ -131,6 +131,9 @@ FilePlan PlanFile(const FrameCutRequest& request, const RunSettings& settings, b
   frames.source_first_packet = cut.copy_first_packet;
   frames.copied_packets = cut.copied_packets;
   frames.copy_start = cut.copy_start_time;
+  // After a keyframe that begins afresh, the frames up to its first reference show that the
+  // copied frames decode on from the join.
+  if (request.video.closed_gop_b_frames) frames.seam_frames = *request.video.closed_gop_b_frames + 2;
   frames.luma_weight = LumaWeight(request.video.pixel_format);
   expected.frames = frames;
   return file;

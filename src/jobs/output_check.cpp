@@ -286,8 +286,6 @@ CheckResult JudgeWholeListing(const std::vector<ListedStream>& streams, std::opt
 // copied frames. In output order, so that the first to fail is the first.
 template <typename Told, typename TimeOf>
 std::vector<Span> SpansToCompare(const OutputExpectation::Frames& frames, bool by_packets, Told told, TimeOf time_of) {
-  // A join's B-frames and references reach this far into the copied frames at most.
-  constexpr std::int64_t kSeamFrames = 16;
   const auto at = [&](std::int64_t frame) { return frame == 0 ? std::nullopt : std::optional<double>(time_of(frame)); };
   if (!by_packets) return {Span{0, frames.count, std::nullopt, frames.seek}};
   std::vector<Span> spans;
@@ -299,7 +297,7 @@ std::vector<Span> SpansToCompare(const OutputExpectation::Frames& frames, bool b
     }
   }
   if (frames.copied_first < frames.copied_end) {
-    spans.push_back(Span{frames.copied_first, std::min(kSeamFrames, frames.copied_end - frames.copied_first),
+    spans.push_back(Span{frames.copied_first, std::min(frames.seam_frames, frames.copied_end - frames.copied_first),
                          at(frames.copied_first), frames.copy_start});
   }
   std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) { return a.first < b.first; });
