@@ -196,7 +196,9 @@ TEST(VideoParameters, OnlyClosedGopsOfTheTwoEncodersAreCut) {
   EXPECT_EQ(closed->profile, "high");
   EXPECT_EQ(closed->timescale, 12800);
   EXPECT_EQ(closed->settings, (std::vector<std::string>{"ref=2", "bframes=2", "weightp=1", "keyint=25"}));
-  EXPECT_EQ(closed->closed_gop_b_frames, 2);
+  ASSERT_TRUE(closed->closed_gops);
+  EXPECT_EQ(closed->closed_gops->b_frames, 2);
+  EXPECT_EQ(closed->closed_gops->references, 2);
 }
 
 // The first pictures the encodes keep lengthen their commands: where that would pass the limit,

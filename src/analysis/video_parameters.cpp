@@ -139,11 +139,19 @@ std::optional<VideoParameters> ReadVideoParameters(const std::string& path, std:
   for (auto& [key, value] : EncoderSettingsIn(bytes, video.codec)) found.emplace(key, value);
   const auto open_gop = found.find(video.codec == "h264" ? "open_gop" : "open-gop");
   if (open_gop != found.end() && open_gop->second != "0") return std::nullopt;
-  if (const auto b_frames = found.find("bframes"); open_gop != found.end() && b_frames != found.end()) {
-    const std::string& text = b_frames->second;
-    int count = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), count);
-    if (error == std::errc() && end == text.data() + text.size() && count >= 0 && count <= 16) video.closed_gop_b_frames = count;
+  const auto count = [&](const char* key) -> std::optional<int> {
+    const auto setting = found.find(key);
+    if (setting == found.end()) return std::nullopt;
+    const std::string& text = setting->second;
+    int value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (error != std::errc() || end != text.data() + text.size() || value < 0 || value > 16) return std::nullopt;
+    return value;
+  };
+  const std::optional<int> b_frames = count("bframes");
+  const std::optional<int> references = count("ref");
+  if (open_gop != found.end() && b_frames && references) {
+    video.closed_gops = VideoParameters::ClosedGops{*b_frames, std::max(*references, 1)};
   }
   const auto interlaced = found.find(video.codec == "h264" ? "interlaced" : "interlace");
   if (interlaced != found.end() && interlaced->second != "0") return std::nullopt;

@@ -19,9 +19,13 @@ struct VideoParameters {
   // The encoder's settings that decide how the stream's parameter sets and GOPs look, as
   // "key=value" for the encoder's own parameter option; empty when the stream holds none.
   std::vector<std::string> settings;
-  // The encoder stored that its GOPs are closed (every keyframe begins afresh), and how many
-  // B-frames it puts between two references; none when the stream does not say.
-  std::optional<int> closed_gop_b_frames;
+  // The encoder stored that its GOPs are closed (every keyframe begins afresh); then how many
+  // B-frames it puts between two references, and how many references a frame may use.
+  struct ClosedGops {
+    int b_frames = 0;
+    int references = 1;
+  };
+  std::optional<ClosedGops> closed_gops;
 };
 
 // Reads them from the probe's stream line and the settings string in the file's first bytes.

@@ -166,8 +166,7 @@ struct OutputExpectation {
     std::optional<std::int64_t> source_first_packet;
     double copy_start = 0;  // the first copied keyframe's time in the source
     // Copied frames compared after the join into them: as far as the join's B-frames and
-    // references may reach, and as far as the first reference after the keyframe where the
-    // source's GOPs are closed.
+    // references may reach, or as far as the source's encoder says they do.
     std::int64_t seam_frames = 16;
     // The source's copied packets (their checksums and which are keyframes), in decode order;
     // empty when not known (the source is then listed again).

@@ -131,9 +131,10 @@ FilePlan PlanFile(const FrameCutRequest& request, const RunSettings& settings, b
   frames.source_first_packet = cut.copy_first_packet;
   frames.copied_packets = cut.copied_packets;
   frames.copy_start = cut.copy_start_time;
-  // After a keyframe that begins afresh, the frames up to its first reference show that the
-  // copied frames decode on from the join.
-  if (request.video.closed_gop_b_frames) frames.seam_frames = *request.video.closed_gop_b_frames + 2;
+  // After a keyframe that begins afresh nothing leans on the frames before it. The frames that
+  // could, were a keyframe marked so without beginning afresh, are those up to as many
+  // references after it as a frame may use.
+  if (const auto& gops = request.video.closed_gops) frames.seam_frames = (gops->b_frames + 1) * gops->references + 1;
   frames.luma_weight = LumaWeight(request.video.pixel_format);
   expected.frames = frames;
   return file;
